@@ -20,3 +20,12 @@ struct ExitRequest {
 };
 
 }  // namespace platform
+
+namespace platform {
+
+// Bad command-line arguments or a malformed input script: the program ends with status 2.
+struct UsageError : std::runtime_error {
+  explicit UsageError(const std::string& what) : std::runtime_error(what) {}
+};
+
+}  // namespace platform

@@ -150,7 +150,8 @@ class Form1 {
  private:
   platform::Platform& platform_;
   std::string appPath_;
-  long foreColor_ = 0xFFFFFF;
+  long foreColor_ = 0;         // text colour of BackBuffer
+  long primaryForeColor_ = 0;  // text colour of PrimarySurface
   bool displayOpen_ = false, soundOpen_ = false;
   bool titleShown_ = false;  // the provisional title below has been drawn
 };

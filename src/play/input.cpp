@@ -1,0 +1,72 @@
+// Keyboard snapshot, joystick probe and reads, and the wait for a fresh key press.
+#include "shell/form1.h"
+
+namespace quelmire {
+
+namespace vk = platform::vk;
+
+void Form1::GetKeyboardState() {
+  uint8_t keys[256];
+  ApiResult = I32(platform_.GetKeyboardState(keys));
+  for (int i = 0; i <= 255; ++i) KeyState(i) = keys[i];
+}
+
+void Form1::InitJoystick() {
+  JoyButtonMask(0) = 0;
+  for (int n = 1; n <= 9; ++n) JoyButtonMask(n) = 1 << (n - 1);
+  if (platform_.JoyNumDevs() == 0) return;
+  platform::JoyInfo info;
+  if (platform_.JoyGetPos(0, info) == 0) {
+    JoyId = 0;
+  } else if (platform_.JoyGetPos(1, info) == 0) {
+    JoyId = 1;
+  } else {
+    JoyPresent = False;
+    return;
+  }
+  JoyPresent = True;
+}
+
+void Form1::ReadJoystickDirection(Integer& dir) {
+  dir = 0;
+  if (JoyPresent == False) return;
+  platform::JoyInfo info;
+  if (platform_.JoyGetPos(JoyId, info) != 0) return;
+  int d = 0;
+  if (info.ypos < 655) d += 1;
+  if (info.ypos > 58982) d += 2;
+  if (info.xpos < 655) d += 4;
+  if (info.xpos > 58982) d += 8;
+  dir = static_cast<Integer>(d);
+}
+
+void Form1::JoystickButtonDown(Integer& n, Integer& down) {
+  down = False;
+  if (JoyPresent == False) return;
+  const Long mask = JoyButtonMask(n);  // a button outside 0..9 stops with an index report
+  platform::JoyInfo info;
+  if (platform_.JoyGetPos(JoyId, info) != 0) return;
+  if ((info.buttons & static_cast<uint32_t>(mask)) != 0) down = True;
+}
+
+void Form1::WaitForKey() {
+  Integer button1 = 1, down = False;
+  auto pass = [&] {
+    DoEvents();
+    BGM_Repeat();
+    GetKeyboardState();
+    JoystickButtonDown(button1, down);
+  };
+  // Release phase: wait until the keys of the last action are up.
+  do {
+    pass();
+  } while (down != False || KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || KeyDown(vk::Right) ||
+           KeyDown(vk::Up) || KeyDown(vk::Down));
+  // Press phase. Left and Escape do not count.
+  do {
+    pass();
+  } while (!(down != False || KeyDown(vk::Z) || KeyDown(vk::Down) || KeyDown(vk::Right) || KeyDown(vk::Up) ||
+             KeyDown(vk::Space) || KeyDown(vk::Enter)));
+}
+
+}  // namespace quelmire

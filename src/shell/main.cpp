@@ -1,0 +1,114 @@
+// Quelmire's entry point: the command line, the platform, and the one window.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "shell/form1.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: quelmire [--windowed] [--data DIR]\n"
+    "       quelmire --headless [--data DIR] [--input FILE] [--max-ms N]\n"
+    "\n"
+    "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
+    "  --data DIR     the game folder holding bitmap/, wave/, midi/, map/ and the saves\n"
+    "                 (default: the folder of the executable)\n"
+    "  --headless     run without window, sound or real time (tests, replays)\n"
+    "  --input FILE   headless: the input script\n"
+    "  --max-ms N     headless: end the run at N ms of virtual time (default 3600000)\n"
+    "  --help         show this text\n";
+
+std::string ExecutableFolder() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return ".";
+  return exe.parent_path().string();
+}
+
+int UsageFailure(const std::string& message) {
+  std::cerr << "quelmire: " << message << "\n\n" << kUsage;
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  platform::Options options;
+  bool headless = false;
+  bool haveInput = false, haveMax = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else if (arg == "--headless") {
+      headless = true;
+    } else if (arg == "--windowed") {
+      options.windowed = true;
+    } else if (arg == "--data") {
+      if (!value(options.dataDir)) return UsageFailure("--data needs a folder");
+    } else if (arg == "--input") {
+      if (!value(options.inputScript)) return UsageFailure("--input needs a file");
+      haveInput = true;
+    } else if (arg == "--max-ms") {
+      std::string n;
+      if (!value(n)) return UsageFailure("--max-ms needs a number");
+      char* end = nullptr;
+      long long ms = std::strtoll(n.c_str(), &end, 10);
+      if (n.empty() || *end != '\0' || ms < 0) {
+        return UsageFailure("--max-ms needs a whole number of milliseconds, not \"" + n + "\"");
+      }
+      options.maxMs = ms;
+      haveMax = true;
+    } else {
+      return UsageFailure("unknown option \"" + arg + "\"");
+    }
+  }
+  if (!headless && (haveInput || haveMax)) {
+    return UsageFailure("--input and --max-ms go with --headless");
+  }
+  if (headless && options.windowed) return UsageFailure("--windowed does not go with --headless");
+  if (options.dataDir.empty()) options.dataDir = ExecutableFolder();
+
+  std::unique_ptr<platform::Platform> plat;
+  try {
+    plat = headless ? platform::CreateHeadlessPlatform(options)
+                    : platform::CreateWindowedPlatform(options);
+    auto form = std::make_unique<quelmire::Form1>(*plat, options.dataDir);
+    plat->stateDumper = [f = form.get()] { return f->StateJson(); };
+    try {
+      form->Run();
+    } catch (...) {
+      plat->stateDumper = nullptr;
+      throw;
+    }
+  } catch (const platform::ExitRequest& exit) {
+    return exit.status;
+  } catch (const platform::UsageError& e) {
+    return UsageFailure(e.what());
+  } catch (const platform::FatalError& e) {
+    std::cerr << "quelmire: error: " << e.what() << "\n";
+    if (plat) {
+      plat->ShowCursor(true);
+      plat->CloseDisplay();
+    }
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "quelmire: error: " << e.what() << "\n";
+    if (plat) plat->ShowCursor(true);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,87 @@
+// Start-up: the display, the palette, the surfaces, the joystick, the sound effects and the
+// two fixed tables, in the order the game has always used.
+#include "shell/form1.h"
+
+namespace quelmire {
+
+namespace {
+
+const char* const kSoundFiles[10] = {
+    "\\wave\\blockhit.wav",  "\\wave\\door.wav",      "\\wave\\damage02.wav",
+    "\\wave\\blockbreak.wav", "\\wave\\bomb.wav",      "\\wave\\itemget.wav",
+    "\\wave\\explosion.wav", "\\wave\\down.wav",      "\\wave\\fire.wav",
+    "\\wave\\switch.wav",
+};
+
+}  // namespace
+
+void Form1::Form_Load() {
+  // The display: 640 x 480 x 8 with a visible surface and one back buffer.
+  platform_.SetDisplayMode();
+  displayOpen_ = true;
+  PrimarySurface = &platform_.Primary();
+  BackBuffer = &platform_.Back();
+
+  // The palette comes from chr0.bmp. Entries 0..254 are read back from the display; entry
+  // 255 is never read, so element 255 of both copies stays zero.
+  {
+    auto paletteSource = platform::LoadBmp8(AppPath("\\bitmap\\chr0.bmp"), "chr0.bmp");
+    platform_.SetPalette(paletteSource->filePalette);
+  }
+  platform::PaletteEntry read[255];
+  platform_.GetEntries(0, 255, read);
+  for (int i = 0; i < 255; ++i) WorkPalette(i) = read[i];
+  for (int i = 0; i <= 255; ++i) BasePalette(i) = WorkPalette(i);
+
+  // Off-screen surfaces, each the size of its bitmap.
+  auto load = [&](const char* file) {
+    return platform::LoadBmp8(AppPath(std::string("\\bitmap\\") + file), file);
+  };
+  MapSurface = load("chr0.bmp");
+  CharSurface(0) = load("chr0.bmp");
+  TileSurface = load("bgv.bmp");
+  CharSurface(1) = load("chr1.bmp");
+  TitleSurface = load("title.bmp");
+  EndingSurface(0) = load("ending1.bmp");
+  EndingSurface(1) = load("ending2.bmp");
+
+  ColorKey.low = 2;
+  ColorKey.high = 2;
+  CharSurface(0)->SetColorKey(ColorKey.low, ColorKey.high);
+  CharSurface(1)->SetColorKey(ColorKey.low, ColorKey.high);
+
+  InitJoystick();
+
+  platform_.OpenSoundDevice();
+  soundOpen_ = true;
+  for (int slot = 0; slot <= 9; ++slot) {
+    platform_.LoadSound(slot, AppPath(kSoundFiles[slot]));
+    Sound(slot) = true;
+  }
+
+  for (int r = 0; r <= 19; ++r) {
+    for (int j = 0; j <= 7; ++j) {
+      TileAttr(r * 8 + j) = U8(kTileAttrRows[r][j] - '0');
+    }
+  }
+
+  for (int n = 1; n <= 34; ++n) ItemName(n) = FromUtf8(kItemNames[n]);
+
+  platform_.ShowCursor(false);
+  Timer2.Enabled = true;
+}
+
+void Form1::QuitGame() {
+  platform_.ShowCursor(true);
+  BGM_Stop();
+  BGM_CLOSE();
+  if (soundOpen_) platform_.CloseSoundDevice();
+  soundOpen_ = false;
+  if (displayOpen_) platform_.CloseDisplay();
+  displayOpen_ = false;
+  Timer1.Enabled = false;
+  Timer2.Enabled = false;
+  throw platform::ExitRequest{0};
+}
+
+}  // namespace quelmire
