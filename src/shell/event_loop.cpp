@@ -18,7 +18,10 @@ struct Schedule {
 
 void Form1::Run() {
   Form_Load();
+  RunTimers();
+}
 
+void Form1::RunTimers() {
   Timer* timers[2] = {&Timer1, &Timer2};
   Schedule sched[2];
 
@@ -54,6 +57,7 @@ void Form1::Run() {
     Schedule& s = sched[next];
     const int64_t interval = timers[next]->Interval * 1000LL;
     const bool wasCatchUp = s.catchUp;
+    if (OnTimerFired) OnTimerFired(next == 0 ? 1 : 2, s.due, platform_.NowUs());
     if (next == 0) {
       Timer1_Timer();
     } else {

@@ -3,6 +3,8 @@
 // folder of its subsystem (shell, world, play, events, screens, audio).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,8 +45,14 @@ class Form1 {
 
   // ---- Shell: start-up, event loop, quitting ----
   void Form_Load();
-  // Runs the two timers until the game quits (ExitRequest) or fails (FatalError).
+  // Starts the game and runs the two timers until it quits (ExitRequest) or fails
+  // (FatalError).
   void Run();
+  // The timer loop alone, after start-up.
+  void RunTimers();
+  // Observer of the timer loop for tests and measurements: called as a handler is about to
+  // run, with the timer (1 or 2), its deadline and the time now, in microseconds.
+  std::function<void(int timer, int64_t dueUs, int64_t nowUs)> OnTimerFired;
   [[noreturn]] void QuitGame();
   // The program folder followed by a relative path written with backslashes.
   std::string AppPath(const std::string& relative) const;
