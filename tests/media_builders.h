@@ -1,0 +1,79 @@
+// Small WAV and MIDI files built byte by byte for the platform tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace media_builders {
+
+inline std::string Le16(uint32_t v) {
+  return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
+inline std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+inline std::string Be16(uint32_t v) {
+  return {static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
+}
+inline std::string Be32(uint32_t v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+
+// A RIFF chunk, padded to an even length.
+inline std::string RiffChunk(const std::string& id, const std::string& body) {
+  std::string c = id + Le32(static_cast<uint32_t>(body.size())) + body;
+  if (body.size() % 2) c += '\0';
+  return c;
+}
+
+inline std::string FmtChunk(int channels, int rate, int bits, int format = 1) {
+  const uint32_t align = static_cast<uint32_t>(channels * bits / 8);
+  return RiffChunk("fmt ", Le16(static_cast<uint32_t>(format)) +
+                               Le16(static_cast<uint32_t>(channels)) +
+                               Le32(static_cast<uint32_t>(rate)) +
+                               Le32(static_cast<uint32_t>(rate) * align) + Le16(align) +
+                               Le16(static_cast<uint32_t>(bits)));
+}
+
+inline std::string RiffWave(const std::string& chunks) {
+  return "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+// A PCM WAV of silence with the given number of sample bytes.
+inline std::string Wav(int channels, int rate, int bits, uint32_t dataBytes) {
+  return RiffWave(FmtChunk(channels, rate, bits) +
+                  RiffChunk("data", std::string(dataBytes, bits == 8 ? '\x80' : '\0')));
+}
+
+// MIDI pieces.
+inline std::string Vlq(uint32_t v) {
+  std::string out(1, static_cast<char>(v & 0x7F));
+  while (v >>= 7) out.insert(out.begin(), static_cast<char>(0x80 | (v & 0x7F)));
+  return out;
+}
+inline std::string Tempo(uint32_t delta, uint32_t usPerQuarter) {
+  return Vlq(delta) + "\xFF\x51\x03" + static_cast<char>(usPerQuarter >> 16) +
+         static_cast<char>(usPerQuarter >> 8) + static_cast<char>(usPerQuarter);
+}
+inline std::string NoteOn(uint32_t delta, int key) {
+  return Vlq(delta) + "\x90" + static_cast<char>(key) + "\x64";
+}
+inline std::string NoteOff(uint32_t delta, int key) {
+  return Vlq(delta) + "\x80" + static_cast<char>(key) + "\x40";
+}
+inline std::string EndOfTrack(uint32_t delta) { return Vlq(delta) + std::string("\xFF\x2F\x00", 3); }
+inline std::string Track(const std::string& events) {
+  return "MTrk" + Be32(static_cast<uint32_t>(events.size())) + events;
+}
+inline std::string Midi(int format, int division, const std::vector<std::string>& tracks) {
+  std::string out = "MThd" + Be32(6) + Be16(static_cast<uint32_t>(format)) +
+                    Be16(static_cast<uint32_t>(tracks.size())) +
+                    Be16(static_cast<uint32_t>(division));
+  for (const auto& t : tracks) out += Track(t);
+  return out;
+}
+
+// One note of the given length in ticks at tempo 120 (500000 us per quarter), ending the
+// track right after it: a song of exactly `ticks` ticks.
+inline std::string SimpleSong(int division, uint32_t ticks) {
+  return Midi(0, division, {Tempo(0, 500000) + NoteOn(0, 60) + NoteOff(ticks, 60) + EndOfTrack(0)});
+}
+
+}  // namespace media_builders
