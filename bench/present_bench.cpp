@@ -59,13 +59,3 @@ void BM_PresentFrame(benchmark::State& state) {
 BENCHMARK(BM_PresentFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 
 }  // namespace
-
-// The benchmarks of bench/ form one program; this main steps aside for another one if a
-// benchmark file brings its own.
-__attribute__((weak)) int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

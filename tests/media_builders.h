@@ -10,11 +10,15 @@ namespace media_builders {
 inline std::string Le16(uint32_t v) {
   return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
 }
-inline std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+inline std::string Le32(uint32_t v) {
+  return Le16(v & 0xFFFF) + Le16(v >> 16);
+}
 inline std::string Be16(uint32_t v) {
   return {static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
 }
-inline std::string Be32(uint32_t v) { return Be16(v >> 16) + Be16(v & 0xFFFF); }
+inline std::string Be32(uint32_t v) {
+  return Be16(v >> 16) + Be16(v & 0xFFFF);
+}
 
 // A RIFF chunk, padded to an even length.
 inline std::string RiffChunk(const std::string& id, const std::string& body) {
@@ -25,11 +29,10 @@ inline std::string RiffChunk(const std::string& id, const std::string& body) {
 
 inline std::string FmtChunk(int channels, int rate, int bits, int format = 1) {
   const uint32_t align = static_cast<uint32_t>(channels * bits / 8);
-  return RiffChunk("fmt ", Le16(static_cast<uint32_t>(format)) +
-                               Le16(static_cast<uint32_t>(channels)) +
-                               Le32(static_cast<uint32_t>(rate)) +
-                               Le32(static_cast<uint32_t>(rate) * align) + Le16(align) +
-                               Le16(static_cast<uint32_t>(bits)));
+  return RiffChunk(
+      "fmt ", Le16(static_cast<uint32_t>(format)) + Le16(static_cast<uint32_t>(channels)) +
+                  Le32(static_cast<uint32_t>(rate)) + Le32(static_cast<uint32_t>(rate) * align) +
+                  Le16(align) + Le16(static_cast<uint32_t>(bits)));
 }
 
 inline std::string RiffWave(const std::string& chunks) {
@@ -58,7 +61,9 @@ inline std::string NoteOn(uint32_t delta, int key) {
 inline std::string NoteOff(uint32_t delta, int key) {
   return Vlq(delta) + "\x80" + static_cast<char>(key) + "\x40";
 }
-inline std::string EndOfTrack(uint32_t delta) { return Vlq(delta) + std::string("\xFF\x2F\x00", 3); }
+inline std::string EndOfTrack(uint32_t delta) {
+  return Vlq(delta) + std::string("\xFF\x2F\x00", 3);
+}
 inline std::string Track(const std::string& events) {
   return "MTrk" + Be32(static_cast<uint32_t>(events.size())) + events;
 }

@@ -21,12 +21,6 @@ struct Game {
   HeadlessGame g;
 };
 
-Json DumpAt(Game& game, const fs::path& file) {
-  // The script holds a state action at the current time + 1.
-  game.f().Sleep(1);
-  return ParseJson(ReadFile(file));
-}
-
 TEST(Music, SongFileNamesUseTwoDigits) {
   Game game;
   EXPECT_EQ(game.f().SongPath(5), (BuiltGameDir() / "midi/vorn05.mid").string());

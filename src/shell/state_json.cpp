@@ -1,7 +1,7 @@
 // The game state as JSON, for the headless runner's state dump: every variable by its name.
-#include <cstdio>
 #include <string>
 
+#include "platform/json.h"
 #include "shell/form1.h"
 
 namespace quelmire {
@@ -21,23 +21,7 @@ class Json {
   }
   void Num(long long v) { out += std::to_string(v); }
   void Bool(bool v) { out += v ? "true" : "false"; }
-  void Text(const String& s) {
-    out += '"';
-    for (char c : ToUtf8(s)) {
-      unsigned char u = static_cast<unsigned char>(c);
-      if (c == '"' || c == '\\') {
-        out += '\\';
-        out += c;
-      } else if (u < 0x20) {
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "\\u%04x", u);
-        out += buf;
-      } else {
-        out += c;
-      }
-    }
-    out += '"';
-  }
+  void Text(const String& s) { platform::AppendJsonString(out, ToUtf8(s)); }
   template <class A, class F>
   void List(const A& a, F each) {
     out += '[';

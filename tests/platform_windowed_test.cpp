@@ -1,0 +1,481 @@
+// The windowed platform on SDL's dummy video and audio drivers: keys by physical position,
+// the full-screen switch kept from the game, game pads as the joystick, the font's advances,
+// text colours, palette bounds, sound effects and the song device's modes.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <climits>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "media_builders.h"
+#include "platform/error.h"
+#include "platform/platform.h"
+#include "platform/sdl_music.h"
+#include "platform/text.h"
+#include "test_support.h"
+
+namespace {
+
+using platform::Platform;
+using Clock = std::chrono::steady_clock;
+
+class Windowed : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+  }
+  std::unique_ptr<Platform> Make() {
+    platform::Options options;
+    options.dataDir = dir_.path().string();
+    options.windowed = true;
+    return platform::CreateWindowedPlatform(options);
+  }
+  testing_support::TempDir dir_;
+};
+
+void PushKey(Uint32 type, SDL_Scancode sc, SDL_Keycode sym = SDLK_UNKNOWN, Uint16 mod = 0) {
+  SDL_Event e{};
+  e.type = type;
+  e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.scancode = sc;
+  e.key.keysym.sym = sym;
+  e.key.keysym.mod = mod;
+  SDL_PushEvent(&e);
+}
+
+struct Keys {
+  uint8_t k[256];
+  explicit Keys(Platform& p) {
+    p.DoEvents();
+    EXPECT_NE(p.GetKeyboardState(k), 0);
+  }
+  bool Down(int vk) const { return (k[vk] & 0x80) != 0; }
+  int CountDown() const {
+    int n = 0;
+    for (uint8_t v : k) n += (v & 0x80) != 0;
+    return n;
+  }
+};
+
+// --- keyboard ---
+
+TEST_F(Windowed, KeysAreReadByPositionWhateverTheLayout) {
+  auto p = Make();
+  p->SetDisplayMode();
+  // A German layout reports 'y' for the key at Z's place: the game must still see Z.
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_Z, SDLK_y);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_LEFT, SDLK_LEFT);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_SPACE, SDLK_SPACE);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_0, SDLK_0);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT);
+  {
+    Keys keys(*p);
+    EXPECT_TRUE(keys.Down(platform::vk::Z));
+    EXPECT_FALSE(keys.Down('Y'));
+    EXPECT_TRUE(keys.Down(platform::vk::Left));
+    EXPECT_TRUE(keys.Down(platform::vk::Space));
+    EXPECT_TRUE(keys.Down(platform::vk::Enter));
+    EXPECT_TRUE(keys.Down('0'));
+    EXPECT_TRUE(keys.Down(platform::vk::Escape));
+    EXPECT_TRUE(keys.Down(16));   // Shift
+    EXPECT_TRUE(keys.Down(161));  // right Shift
+    EXPECT_EQ(keys.CountDown(), 8);
+  }
+  PushKey(SDL_KEYUP, SDL_SCANCODE_Z, SDLK_y);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT);
+  {
+    Keys keys(*p);
+    EXPECT_FALSE(keys.Down(platform::vk::Z));
+    EXPECT_FALSE(keys.Down(16));
+    EXPECT_TRUE(keys.Down(platform::vk::Left));
+  }
+  // Releases that happen in another window never arrive: losing focus lets go of everything.
+  SDL_Event focus{};
+  focus.type = SDL_WINDOWEVENT;
+  focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  SDL_PushEvent(&focus);
+  EXPECT_EQ(Keys(*p).CountDown(), 0);
+}
+
+TEST_F(Windowed, FullScreenSwitchesDoNotReachTheGame) {
+  auto p = Make();
+  p->SetDisplayMode();
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_F11, SDLK_F11);
+  {
+    Keys keys(*p);
+    EXPECT_FALSE(keys.Down(platform::vk::Enter));
+    EXPECT_FALSE(keys.Down(122));  // F11
+    EXPECT_TRUE(keys.Down(18));    // Alt itself is an ordinary key
+  }
+  PushKey(SDL_KEYUP, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_LALT, SDLK_LALT);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN);
+  EXPECT_TRUE(Keys(*p).Down(platform::vk::Enter));
+}
+
+TEST_F(Windowed, ClosingTheWindowIsReported) {
+  auto p = Make();
+  p->SetDisplayMode();
+  EXPECT_FALSE(p->CloseRequested());
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  p->WaitUntil(p->NowUs() + 3000);
+  EXPECT_TRUE(p->CloseRequested());
+}
+
+// --- game pads ---
+
+struct VirtualPad {
+  VirtualPad() {
+    index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                      SDL_CONTROLLER_BUTTON_MAX, 0);
+    joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  }
+  ~VirtualPad() { Detach(); }
+  void Detach() {
+    if (joystick) SDL_JoystickClose(joystick);
+    joystick = nullptr;
+    if (index >= 0) SDL_JoystickDetachVirtual(index);
+    index = -1;
+  }
+  // The virtual pad's mapping numbers its axes and buttons as the controller API does.
+  void Axis(SDL_GameControllerAxis a, Sint16 v) { SDL_JoystickSetVirtualAxis(joystick, a, v); }
+  void Button(SDL_GameControllerButton b, bool down) {
+    SDL_JoystickSetVirtualButton(joystick, b, down ? 1 : 0);
+  }
+  int index = -1;
+  SDL_Joystick* joystick = nullptr;
+};
+
+platform::JoyInfo Read(Platform& p, int id = 0) {
+  p.DoEvents();
+  platform::JoyInfo info;
+  EXPECT_EQ(p.JoyGetPos(id, info), 0);
+  return info;
+}
+
+TEST_F(Windowed, PadPresentAtStartIsOpenedAndNotCountedAsPluggedIn) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0);
+  {
+    VirtualPad pad;
+    ASSERT_GE(pad.index, 0) << SDL_GetError();
+    auto p = Make();
+    p->DoEvents();
+    EXPECT_EQ(p->JoyNumDevs(), 1);
+    EXPECT_FALSE(p->TakeJoystickAdded());
+    platform::JoyInfo info;
+    EXPECT_EQ(p->JoyGetPos(0, info), 0);
+    EXPECT_NE(p->JoyGetPos(1, info), 0);  // no second pad
+    EXPECT_NE(p->JoyGetPos(-1, info), 0);
+  }
+  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+TEST_F(Windowed, PadPluggedInLaterDrivesAxesAndButtons) {
+  auto p = Make();
+  platform::JoyInfo info;
+  EXPECT_EQ(p->JoyNumDevs(), 0);
+  EXPECT_NE(p->JoyGetPos(0, info), 0);
+
+  VirtualPad pad;
+  ASSERT_GE(pad.index, 0) << SDL_GetError();
+  p->DoEvents();
+  EXPECT_EQ(p->JoyNumDevs(), 1);
+  EXPECT_TRUE(p->TakeJoystickAdded());
+  EXPECT_FALSE(p->TakeJoystickAdded());  // once
+
+  // Centred, then half way (inside the game's 655..58982 dead band), then nearly at the stop.
+  info = Read(*p);
+  EXPECT_GE(info.xpos, 32767u);
+  EXPECT_LE(info.xpos, 32768u);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 16384);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, -16384);
+  info = Read(*p);
+  EXPECT_GT(info.xpos, 655u);
+  EXPECT_LT(info.xpos, 58982u);
+  EXPECT_GT(info.ypos, 655u);
+  EXPECT_LT(info.ypos, 58982u);
+  // 95 % both ways: up and left count too, although the game's low threshold is 1 %.
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 31130);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, -31130);
+  info = Read(*p);
+  EXPECT_GT(info.xpos, 58982u);
+  EXPECT_LT(info.ypos, 655u);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, -31130);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 31130);
+  info = Read(*p);
+  EXPECT_LT(info.xpos, 655u);
+  EXPECT_GT(info.ypos, 58982u);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
+  info = Read(*p);
+  EXPECT_EQ(info.xpos, 0u);
+  EXPECT_EQ(info.ypos, 65535u);
+
+  // The d-pad goes to the stops and wins over the stick.
+  pad.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+  pad.Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+  info = Read(*p);
+  EXPECT_EQ(info.ypos, 0u);
+  EXPECT_EQ(info.xpos, 65535u);
+  pad.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
+  pad.Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+  pad.Axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+  info = Read(*p);
+  EXPECT_GT(info.xpos, 655u);
+  EXPECT_LT(info.xpos, 58982u);
+  EXPECT_EQ(info.buttons, 0u);
+
+  // Button 1 = south, 2 = east, 9 = Start: bits 0, 1 and 8.
+  pad.Button(SDL_CONTROLLER_BUTTON_A, true);
+  EXPECT_EQ(Read(*p).buttons, 1u);
+  pad.Button(SDL_CONTROLLER_BUTTON_A, false);
+  pad.Button(SDL_CONTROLLER_BUTTON_B, true);
+  EXPECT_EQ(Read(*p).buttons, 2u);
+  pad.Button(SDL_CONTROLLER_BUTTON_B, false);
+  pad.Button(SDL_CONTROLLER_BUTTON_START, true);
+  EXPECT_EQ(Read(*p).buttons, 256u);
+
+  // Unplugged: the pad no longer answers.
+  pad.Detach();
+  p->DoEvents();
+  EXPECT_EQ(p->JoyNumDevs(), 0);
+  EXPECT_NE(p->JoyGetPos(0, info), 0);
+}
+
+// --- text and colours ---
+
+TEST(WindowedText, FullWidthAdvancesSixteenAndHalfWidthEight) {
+  platform::TextRenderer text;
+  EXPECT_EQ(text.Width("あいう"), 48);
+  EXPECT_EQ(text.Width("\u3000"), 16);
+  EXPECT_EQ(text.Width("ABC xyz"), 56);
+  EXPECT_EQ(text.Width("[T]:タイトル画面に戻る"), 4 * 8 + 9 * 16);
+  EXPECT_EQ(text.Width("×→■～"), 64);
+  EXPECT_EQ(text.Width(""), 0);
+  // Broken UTF-8 still lays out, one replacement per bad byte, and never reads past the end.
+  EXPECT_GT(text.Width("\xE3\x81"), 0);
+  EXPECT_GT(text.Width("\xFF\xC0\x80"), 0);
+}
+
+TEST(WindowedText, InkIsOneIndexOnATransparentBackgroundClippedToTheSurface) {
+  platform::TextRenderer text;
+  platform::Surface s(64, 32, "text");
+  s.Fill(7);
+  const uint64_t before = s.Generation();
+  text.Draw(s, 2, 2, "あA", 200);
+  EXPECT_GT(s.Generation(), before);
+  int ink = 0;
+  for (int y = 0; y < s.Height(); ++y) {
+    for (int x = 0; x < s.Width(); ++x) {
+      const uint8_t v = s.At(x, y);
+      ASSERT_TRUE(v == 7 || v == 200) << "pixel " << x << "," << y << " = " << int(v);
+      ink += v == 200;
+      // The two glyphs fit in 24 x 17 pixels from their origin.
+      if (v == 200) {
+        EXPECT_GE(x, 2);
+        EXPECT_LT(x, 2 + 24 + 1);
+        EXPECT_GE(y, 2);
+        EXPECT_LT(y, 2 + 17);
+      }
+    }
+  }
+  EXPECT_GT(ink, 30);
+
+  // Partly or wholly outside: clipped, never written out of bounds.
+  text.Draw(s, -5, -9, "あいうえお", 9);
+  text.Draw(s, 60, 28, "あいうえお", 9);
+  text.Draw(s, INT_MIN, INT_MIN, "あ", 9);
+  text.Draw(s, INT_MAX, INT_MAX, "あ", 9);
+  text.Draw(s, INT_MAX - 3, 0, "ああ", 9);
+}
+
+TEST(WindowedText, NearestEntrySkipsTransparentAndFixedEntriesAndPrefersTheLowerIndex) {
+  platform::Palette pal{};
+  for (auto& e : pal) e = {10, 20, 30, 0};
+  pal[2] = {255, 255, 255, 0};    // the transparent colour: never ink
+  pal[255] = {255, 255, 255, 0};  // not faded: never ink
+  pal[40] = {250, 250, 250, 0};
+  pal[41] = {250, 250, 250, 0};
+  pal[100] = {255, 0, 0, 0};
+  EXPECT_EQ(platform::NearestEntry(pal, 0xFFFFFF), 40);
+  EXPECT_EQ(platform::NearestEntry(pal, 0x0000FF), 100);  // red is the low byte
+  EXPECT_EQ(platform::NearestEntry(pal, 0x1E140A), 0);    // blue 30, green 20, red 10
+}
+
+TEST_F(Windowed, PaletteWritesKeepEntry255AndTextUsesTheAttachedColours) {
+  auto p = Make();
+  p->SetDisplayMode();
+  platform::Palette pal{};
+  pal[255] = {1, 2, 3, 0};
+  pal[5] = {255, 255, 255, 0};
+  p->SetPalette(pal);
+
+  // A fade to black: entries 0..254, and even a write that names 255 leaves it alone.
+  std::vector<platform::PaletteEntry> black(256);
+  p->SetEntries(0, 256, black.data());
+  EXPECT_EQ(p->DisplayPalette()[255], (platform::PaletteEntry{1, 2, 3, 0}));
+  EXPECT_EQ(p->DisplayPalette()[5], platform::PaletteEntry{});
+  std::vector<platform::PaletteEntry> read(255);
+  p->GetEntries(0, 255, read.data());
+  EXPECT_EQ(read[5], platform::PaletteEntry{});
+
+  EXPECT_THROW(p->SetEntries(250, 10, black.data()), platform::FatalError);
+  EXPECT_THROW(p->SetEntries(-1, 2, black.data()), platform::FatalError);
+  EXPECT_THROW(p->GetEntries(0, 257, read.data()), platform::FatalError);
+
+  // White text drawn while the screen is dark still gets the entry that is white when lit.
+  p->Back().Fill(0);
+  p->DrawText(p->Back(), 0, 0, "■", 0xFFFFFF);
+  bool white = false;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) white |= p->Back().At(x, y) == 5;
+  }
+  EXPECT_TRUE(white);
+
+  // Drawing and flipping with the dummy display works and the picture moves to the front.
+  p->Flip();
+  EXPECT_EQ(p->Back().At(0, 0), 0);
+  p->Sleep(1);
+  p->CloseDisplay();
+  p->CloseDisplay();  // twice is harmless (the top level may close after a failure)
+}
+
+// --- sound ---
+
+class WindowedSound : public Windowed {
+ protected:
+  void SetUp() override {
+    Windowed::SetUp();
+    plat_ = Make();
+    try {
+      plat_->OpenSoundDevice();
+    } catch (const platform::FatalError& e) {
+      GTEST_SKIP() << "no audio driver here: " << e.what();
+    }
+  }
+  std::string WriteTemp(const std::string& name, const std::string& bytes) {
+    const std::string path = (dir_.path() / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+  std::unique_ptr<Platform> plat_;
+};
+
+TEST_F(WindowedSound, EffectsLoadPlayAndIgnoreBadSlots) {
+  const std::string wav = WriteTemp("beep.wav", media_builders::Wav(1, 22050, 16, 8820));
+  plat_->LoadSound(0, wav);
+  plat_->PlaySound(0);
+  plat_->PlaySound(0);  // still sounding: goes on
+  plat_->PlaySound(3);  // not loaded
+  plat_->PlaySound(-1);
+  plat_->PlaySound(10);
+  try {
+    plat_->LoadSound(1, (dir_.path() / "wave" / "missing.wav").string());
+    FAIL() << "a missing effect must stop the start-up";
+  } catch (const platform::FatalError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing.wav"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(plat_->LoadSound(10, wav), platform::FatalError);
+  plat_->CloseSoundDevice();
+  plat_->PlaySound(0);  // after closing: nothing
+}
+
+TEST_F(WindowedSound, MissingOrMalformedSongLeavesMusicSilent) {
+  platform::MusicDevice& m = plat_->Music();
+  EXPECT_EQ(m.Mode(), "");
+  EXPECT_NE(m.Open((dir_.path() / "vorn99.mid").string()), 0);
+  EXPECT_EQ(m.Mode(), "");
+  EXPECT_NE(m.Play(), 0);
+  EXPECT_EQ(m.Mode(), "");
+  EXPECT_NE(m.Open(WriteTemp("text.mid", "MThd is not enough")), 0);
+  EXPECT_EQ(m.Mode(), "");
+  // SMPTE timing has no song positions.
+  EXPECT_NE(m.Open(WriteTemp("smpte.mid",
+                             media_builders::Midi(0, 0xE728, {media_builders::EndOfTrack(0)}))),
+            0);
+  EXPECT_EQ(m.Mode(), "");
+}
+
+// Waits until the song reports stopped; the seconds it took, or -1 at the time limit.
+double SecondsUntilStopped(platform::MusicDevice& m, double limit) {
+  const auto t0 = Clock::now();
+  for (;;) {
+    const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+    if (m.Mode() == "stopped") return s;
+    if (s > limit) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+TEST_F(WindowedSound, SongModesFollowPlayStopAndTheLastEvent) {
+  if (platform::FindSoundfont().empty()) GTEST_SKIP() << "no General MIDI soundfont installed";
+  using namespace media_builders;
+  // Four quarter notes at 0.25 s each, division 96: one second, 384 ticks.
+  std::string events = Tempo(0, 250000);
+  for (int i = 0; i < 4; ++i) events += NoteOn(0, 60 + i) + NoteOff(96, 60 + i);
+  const std::string song = WriteTemp("song.mid", Midi(0, 96, {events + EndOfTrack(0)}));
+
+  platform::MusicDevice& m = plat_->Music();
+  // Given at once, before the soundfont can have loaded: the song must still start.
+  ASSERT_EQ(m.Open(song), 0);
+  EXPECT_EQ(m.SetTimeFormatSongPointer(), 0);
+  EXPECT_EQ(m.Mode(), "stopped");  // open, not started
+  ASSERT_EQ(m.Play(), 0);
+  EXPECT_EQ(m.Mode(), "playing");
+  ASSERT_GT(SecondsUntilStopped(m, 20), 0.5) << "the first play never ended";
+
+  // From the start the song lasts a second, and reports its end at once (the player's own
+  // end report comes two seconds late).
+  EXPECT_EQ(m.SeekStart(), 0);
+  EXPECT_EQ(m.Mode(), "stopped");
+  ASSERT_EQ(m.PlayFrom(0), 0);
+  EXPECT_EQ(m.Mode(), "playing");
+  const double whole = SecondsUntilStopped(m, 5);
+  EXPECT_GT(whole, 0.8);
+  EXPECT_LT(whole, 1.8);
+
+  // From song position 8 (two quarter notes in) it is half as long.
+  ASSERT_EQ(m.PlayFrom(8), 0);
+  const double half = SecondsUntilStopped(m, 5);
+  EXPECT_GT(half, 0.3);
+  EXPECT_LT(half, whole - 0.25);
+
+  // Past the end it stops at once.
+  ASSERT_EQ(m.PlayFrom(64), 0);
+  EXPECT_LT(SecondsUntilStopped(m, 5), 0.5);
+
+  // Stopped in the middle it stays stopped, and Play goes on.
+  ASSERT_EQ(m.PlayFrom(0), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(m.Mode(), "playing");
+  ASSERT_EQ(m.Stop(), 0);
+  EXPECT_EQ(m.Mode(), "stopped");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(m.Mode(), "stopped");
+  ASSERT_EQ(m.Play(), 0);
+  const double rest = SecondsUntilStopped(m, 5);
+  EXPECT_GT(rest, 0.3);
+  EXPECT_LT(rest, 1.3);
+
+  // A new song closes the previous one; closing leaves no song.
+  ASSERT_EQ(m.Open(song), 0);
+  EXPECT_EQ(m.Mode(), "stopped");
+  EXPECT_EQ(m.Close(), 0);
+  EXPECT_EQ(m.Mode(), "");
+  plat_->CloseSoundDevice();
+  EXPECT_EQ(m.Mode(), "");
+}
+
+}  // namespace

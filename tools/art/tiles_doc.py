@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Writes docs/TILES.md from the tile catalogue: tiles_doc.py OUT.md"""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import tiles  # noqa: E402
+
+CLASSES = {0: 'free', 1: 'hurts', 2: 'hurts, knocks back', 3: 'solid', 4: 'strike block', 5: 'healing spot'}
+
+HEAD = """# Tiles of bgv.bmp
+
+Tile code t is the 32 x 32 picture at column t mod 8, row t div 8 of `data/bitmap/bgv.bmp`.
+The class is fixed by the game's tile-attribute table; the picture is built by
+`tools/art/tiles.py` (see the recipe named in its catalogue). Rebuild with
+`python3 tools/art/build.py data` and review with `python3 tools/art/contact_sheet.py out.png`.
+
+## How the solid sets join
+
+Each solid material has an inside tile with no rim, and rim tiles that carry a lit edge on
+the side that faces open space. Build a wall or floor mass from the inside tile and put the
+rim tiles on its open sides; the rims of neighbouring tiles meet flush, so a row of top tiles
+reads as one continuous floor line.
+
+| Material | Inside | Top (floor) | Underside | Left face | Right face | Corners / single | Free wall behind |
+|---|---|---|---|---|---|---|---|
+| cave rock (earth, moss on top) | 0 | 1 | 2 | 3 | 4 | 5 top-left, 6 top-right, 11 single | 9, 13, 14, 96, 136 |
+| shrine brick | 16 | 17 | 18 | 20 | 21 | - | 22, 138, 139 |
+| ice (snow on top) | 24 | 25 | 26 | 27 | 28 | 31 single | 30, 140, 152 |
+| forest soil (grass on top) | 41 | 40 | - | - | - | 42 single | 43, 44, 45, 141 |
+| wet stone (water caves) | 108 | 109 | - | - | - | 111 single | 104, 105, 110, 99 |
+| cloud (sky) | 113 single | 112 | - | - | - | 113 | 58, 59, 114, 115 |
+| basalt (fire caves) | 116 | 117 | - | - | - | 119 single | 86, 87, 143, 158 |
+| abyss crystal rock | 120 | 121 | - | - | - | 123 single | 80, 81, 124, 125 |
+
+Wooden planks 32 (left end), 33 (middle), 34 (right end) make a thin walkable ledge over any
+background. The bridge is deck 118 (solid) with rail 10 (free) in the row above it.
+
+## Tiles with their own rules
+
+- Breakable blocks (solid; a head strike breaks them): 7 cracked rock -> 9; 12 cracked brick -> 8.
+- Strike blocks (passable; a head strike from below changes them): 37 stone -> 0 (cave rock);
+  54 gold -> 19 (spent gold block, solid); 146 abyss -> 122 (spent abyss block, solid).
+  All three carry a bright star so they read as "hit me from below".
+- Harm: 48 steel spikes, 50 thorns, 52 low flames hurt. The ones that also throw the heroine
+  back glow red from below: 29 ice spikes, 49 red-hot spikes, 51 red thorns, 53 roaring fire.
+- Healing spring: the 2 x 3 picture 76 77 / 84 85 / 92 93 (all six are healing spots); stand in
+  it and press Up.
+- Doors: 65 closed, 67 open (the door sound plays when a script sets either).
+- Fire: 78 cold brazier, 79 burning brazier (the fire sound plays when a script sets 79).
+- Pillar puzzle: 9 empty cell above a pillar, 15 pillar top, 23 pillar body.
+- Ending: 131 pale dawn backdrop behind the story (black text), 130 deep night backdrop behind
+  the credits (white text).
+
+## Catalogue
+
+| Code | Class | Shows |
+|---|---|---|
+"""
+
+
+def main(argv):
+    out = HEAD
+    for code in range(160):
+        desc = tiles.CATALOGUE[code][0]
+        a = tiles.attr(code)
+        out += '| %d | %d %s | %s |\n' % (code, a, CLASSES[a], desc)
+    if len(argv) > 1:
+        with open(argv[1], 'w', encoding='utf-8') as f:
+            f.write(out)
+    else:
+        sys.stdout.write(out)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv))
