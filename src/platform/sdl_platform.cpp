@@ -155,6 +155,16 @@ void SdlPlatform::SetDisplayMode() {
   if (window_) return;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw FatalError(SdlError("no display"));
   videoInit_ = true;
+  // With no window system SDL falls back to drawing into memory: the game would run unseen.
+  // Those drivers serve only when asked for by name (tests, benchmarks).
+  const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if ((driver == "offscreen" || driver == "dummy") &&
+      (asked == nullptr || SDL_strcasecmp(asked, driver.c_str()) != 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoInit_ = false;
+    throw FatalError("no display: no window system found (is DISPLAY or WAYLAND_DISPLAY set?)");
+  }
   fullscreen_ = !options_.windowed;
 
   // The window size also serves when full screen is left with Alt+Enter: twice the picture

@@ -70,9 +70,26 @@ class Form1 {
   bool KeyDown(int vk) const { return (KeyState(vk) & 128) != 0; }
   void WaitForKey();
 
-  // ---- Screens: title (until the title screen proper) and palette fades ----
-  void Timer2_Timer();
+  // ---- World: maze and room files, the map buffer and the play view ----
+  void LoadMazeMap();
+  void LoadRoomData();
+  void BuildRoom();
+  void DrawPlayScreen();
+
+  // ---- Play engine: the play tick, the heroine, the things ----
   void Timer1_Timer();
+  // Step 8 of the play tick for slot i (Kind >= 1): move, touch, events, behaviour.
+  void ProcessThing(int i);
+
+  // ---- Events: scripts, the message window, saving ----
+  void RunEventScript(const String& script);
+  void ShowMessage(const String& text);
+
+  // ---- Screens: title, pause, ending and credits, game over, palette fades ----
+  void Timer2_Timer();
+  void ShowPauseMenu();
+  void PlayEnding();
+  void PlayGameOver();
   void FadePalette(const Integer& from, const Integer& to, const Integer& step);
   void FadeToWhite();
   void FadeFromWhite();
@@ -150,6 +167,11 @@ class Form1 {
   struct {
     Byte low = 0, high = 0;
   } ColorKey;
+
+  // Play-tick scratch: a lift the player rides this tick (step 8) hands the player's new
+  // offsets to the player's move (step 14).
+  bool RidingLift = false;
+  Integer LiftNX = 0, LiftNY = 0;
 
   // The window's controls
   Timer Timer1{false, 48};
