@@ -89,7 +89,7 @@ TEST(HeadlessScript, AReleaseFallsAtItsTimeAmongLaterLines) {
   EXPECT_EQ(a[4].kind, ActionKind::Down);
 }
 
-class Headless : public testing::Test {
+class HeadlessPlatform : public testing::Test {
  protected:
   std::unique_ptr<Platform> Make(const std::string& script, int64_t maxMs = 3600000) {
     WriteFile(dir_ / "in.txt", script);
@@ -112,7 +112,7 @@ class Headless : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(Headless, BadScriptsAreUsageErrors) {
+TEST_F(HeadlessPlatform, BadScriptsAreUsageErrors) {
   platform::Options o;
   o.inputScript = In("none.txt");
   try {
@@ -129,7 +129,7 @@ TEST_F(Headless, BadScriptsAreUsageErrors) {
   }
 }
 
-TEST_F(Headless, TheClockMovesOnlyWhenTheGameWaits) {
+TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaits) {
   auto p = Make("");
   EXPECT_EQ(p->NowUs(), 0);
   p->DoEvents();
@@ -144,7 +144,7 @@ TEST_F(Headless, TheClockMovesOnlyWhenTheGameWaits) {
   EXPECT_EQ(p->NowUs(), 100000);
 }
 
-TEST_F(Headless, ActionsHappenAtTheirOwnTimes) {
+TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimes) {
   const std::string script = "0 down Left\n0 state " + In("s0.json") + "\n5 state " +
                              In("s5.json") + "\n100 state " + In("s100.json") + "\n";
   auto p = Make(script);
@@ -158,7 +158,7 @@ TEST_F(Headless, ActionsHappenAtTheirOwnTimes) {
   EXPECT_EQ(p->NowUs(), 200000);
 }
 
-TEST_F(Headless, PressHoldsTheKeyForItsLength) {
+TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLength) {
   auto p = Make("10 press Space\n20 press A 5\n");
   auto at = [&](int ms) {
     p->WaitUntil(int64_t{ms} * 1000);
@@ -177,7 +177,7 @@ TEST_F(Headless, PressHoldsTheKeyForItsLength) {
   EXPECT_TRUE(KeyDown(*q, platform::vk::Space));  // released, then pressed again at 110
 }
 
-TEST_F(Headless, MaxMsEndsTheRunAfterTheActionsUpToIt) {
+TEST_F(HeadlessPlatform, MaxMsEndsTheRunAfterTheActionsUpToIt) {
   auto p = Make("50 state " + In("a.json") + "\n100 state " + In("b.json") + "\n101 state " +
                     In("c.json") + "\n",
                 100);
@@ -194,7 +194,7 @@ TEST_F(Headless, MaxMsEndsTheRunAfterTheActionsUpToIt) {
   EXPECT_FALSE(fs::exists(dir_ / "c.json"));
 }
 
-TEST_F(Headless, QuitEndsTheRunAtItsTime) {
+TEST_F(HeadlessPlatform, QuitEndsTheRunAtItsTime) {
   auto p = Make("30 quit\n40 state " + In("x.json") + "\n");
   p->Sleep(29);
   EXPECT_THROW(p->Sleep(100), ExitRequest);
@@ -203,7 +203,7 @@ TEST_F(Headless, QuitEndsTheRunAtItsTime) {
   EXPECT_THROW(Make("0 quit\n"), ExitRequest);
 }
 
-TEST_F(Headless, ASoundingEffectIsNotRestarted) {
+TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
   fs::create_directories(dir_ / "wave");
   WriteFile(dir_ / "wave" / "door.wav", media_builders::Wav(1, 8000, 8, 800));  // 100 ms
   auto p = Make("150 state " + In("s.json") + "\n");
@@ -240,7 +240,7 @@ TEST_F(Headless, ASoundingEffectIsNotRestarted) {
   EXPECT_THROW(p->LoadSound(10, In("wave/door.wav")), FatalError);
 }
 
-TEST_F(Headless, SongsPlayAndEndOnTheVirtualClock) {
+TEST_F(HeadlessPlatform, SongsPlayAndEndOnTheVirtualClock) {
   using namespace media_builders;
   fs::create_directories(dir_ / "midi");
   // 480 ticks per quarter; 120 bpm to tick 960 (1 s), then 60 bpm: 7680 ticks last 15 s.
@@ -308,7 +308,7 @@ TEST_F(Headless, SongsPlayAndEndOnTheVirtualClock) {
   EXPECT_EQ(music[13]["arg"].str, "midi/vorn05.mid");
 }
 
-TEST_F(Headless, JoystickPlugsAndScriptedAxesAndButtons) {
+TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   auto p = Make(
       "0 joystick on\n0 down JoyLeft\n0 down JoyButton9\n10 down JoyDown\n10 down JoyRight\n"
       "10 up JoyLeft\n20 joystick off\n30 joystick on\n");
@@ -338,7 +338,7 @@ TEST_F(Headless, JoystickPlugsAndScriptedAxesAndButtons) {
   EXPECT_FALSE(none->TakeJoystickAdded());
 }
 
-TEST_F(Headless, KeyboardSnapshotByVirtualKey) {
+TEST_F(HeadlessPlatform, KeyboardSnapshotByVirtualKey) {
   auto p = Make("0 down Q\n0 down 7\n0 down Enter\n");
   uint8_t keys[256];
   EXPECT_NE(p->GetKeyboardState(keys), 0);
@@ -348,7 +348,7 @@ TEST_F(Headless, KeyboardSnapshotByVirtualKey) {
   }
 }
 
-TEST_F(Headless, PaletteWritesNeverReachEntry255) {
+TEST_F(HeadlessPlatform, PaletteWritesNeverReachEntry255) {
   auto p = Make("");
   platform::Palette pal{};
   for (size_t i = 0; i < 256; ++i) pal[i] = {static_cast<uint8_t>(i), 1, 2, 0};
@@ -369,7 +369,7 @@ TEST_F(Headless, PaletteWritesNeverReachEntry255) {
   EXPECT_THROW(p->GetEntries(3, -1, got.data()), FatalError);
 }
 
-TEST_F(Headless, ScreenshotShowsTheVisibleSurfaceThroughTheDisplayPalette) {
+TEST_F(HeadlessPlatform, ScreenshotShowsTheVisibleSurfaceThroughTheDisplayPalette) {
   auto p = Make("10 screenshot " + In("a.png") + "\n20 screenshot " + In("b.png") + "\n");
   platform::Palette pal{};
   pal[5] = {10, 20, 30, 0};
@@ -389,7 +389,7 @@ TEST_F(Headless, ScreenshotShowsTheVisibleSurfaceThroughTheDisplayPalette) {
   EXPECT_EQ(b.rgb.substr(3 * 1000, 3), std::string("\x01\x02\x03"));
 }
 
-TEST_F(Headless, FlipExchangesVisibleSurfaceAndBackBuffer) {
+TEST_F(HeadlessPlatform, FlipExchangesVisibleSurfaceAndBackBuffer) {
   auto p = Make("");
   EXPECT_EQ(p->Primary().Name(), "visible surface");
   EXPECT_EQ(p->Back().Name(), "back buffer");
@@ -400,7 +400,7 @@ TEST_F(Headless, FlipExchangesVisibleSurfaceAndBackBuffer) {
   EXPECT_EQ(p->Back().At(0, 0), 0);
 }
 
-TEST_F(Headless, TextInkIsTheNearestEntryOfTheAttachedPalette) {
+TEST_F(HeadlessPlatform, TextInkIsTheNearestEntryOfTheAttachedPalette) {
   auto p = Make("");
   platform::Palette pal{};
   pal[9] = {255, 255, 255, 0};
@@ -420,7 +420,7 @@ TEST_F(Headless, TextInkIsTheNearestEntryOfTheAttachedPalette) {
   EXPECT_GT(ink, 20);
 }
 
-TEST_F(Headless, StateDumpJoinsTheGameAndThePlatform) {
+TEST_F(HeadlessPlatform, StateDumpJoinsTheGameAndThePlatform) {
   auto p = Make("5 state " + In("s.json") + "\n");
   p->stateDumper = [] { return std::string("\"Life\":3,\"EventText\":[\"扉が開いた\\n\"]"); };
   p->ShowCursor(false);
@@ -446,7 +446,7 @@ TEST_F(Headless, StateDumpJoinsTheGameAndThePlatform) {
   EXPECT_TRUE(State("q.json")["cursor_visible"].b);
 }
 
-TEST(Json, StringsAreEscapedAndAlwaysValidUtf8) {
+TEST(JsonString, StringsAreEscapedAndAlwaysValidUtf8) {
   using platform::JsonString;
   EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x7F/"), "\"a\\\"b\\\\c\\n\\t\\u0001\\u007f/\"");
   EXPECT_EQ(JsonString("スイッチを押した♥"), "\"スイッチを押した♥\"");

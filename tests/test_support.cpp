@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -224,6 +225,64 @@ Json ParseJson(const std::string& text) {
   Parser p{text};
   Json v = p.Value();
   return v;
+}
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+void MazeFile::Fill(int col0, int row0, int col1, int row1, int tile) {
+  for (int r = row0; r <= row1; ++r) {
+    for (int c = col0; c <= col1; ++c) Set(c, r, tile);
+  }
+}
+
+void MazeFile::Write(const fs::path& gameDir, int mazeNo) const {
+  fs::create_directories(gameDir / "map");
+  std::string text;
+  text.reserve(65536 * 4);
+  for (int r = 0; r < 256; ++r) {
+    for (int c = 0; c < 256; ++c) {
+      if (c) text += ',';
+      text += std::to_string(cells[r * 256 + c]);
+    }
+    text += "\r\n";
+  }
+  char name[32];
+  std::snprintf(name, sizeof name, "maz%03d.map", mazeNo);
+  WriteFile(gameDir / "map" / name, text);
+}
+
+void WriteRoom(const fs::path& gameDir, int roomNo, const std::string& text) {
+  fs::create_directories(gameDir / "map");
+  char name[32];
+  std::snprintf(name, sizeof name, "room%03d.rdt", roomNo);
+  WriteFile(gameDir / "map" / name, text);
+}
+
+void StartPlay(HeadlessGame& game, int maze, int room, int x, int y) {
+  auto& f = *game.form;
+  f.Form_Load();
+  f.Timer2.Enabled = false;
+  auto& p = f.Obj(0);
+  p = quelmire::ObjRecord{};
+  p.X = static_cast<int16_t>(x);
+  p.Y = static_cast<int16_t>(y);
+  p.Kind = static_cast<int16_t>(maze);
+  f.RoomNo = static_cast<int16_t>(room);
+  f.Life = f.LifeMax = 3;
+  f.LookPx = f.LookRow = 0;
+  f.LoadMazeMap();
+  f.LoadRoomData();
+  f.Timer1.Enabled = true;
+}
+
+void RunTicks(HeadlessGame& game, int n) {
+  for (int k = 0; k < n; ++k) {
+    int64_t now = game.plat->NowUs();
+    game.plat->WaitUntil((now / 48000 + 1) * 48000);
+    game.form->Timer1_Timer();
+  }
 }
 
 }  // namespace testing_support

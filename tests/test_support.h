@@ -68,3 +68,29 @@ struct Json {
 Json ParseJson(const std::string& text);
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// A maze written by a test: 256 x 256 tile codes, all `fill` at first.
+struct MazeFile {
+  explicit MazeFile(int fill = 0) : cells(65536, static_cast<int16_t>(fill)) {}
+  void Set(int col, int row, int tile) { cells[row * 256 + col] = static_cast<int16_t>(tile); }
+  // Cells col0..col1 x row0..row1, inclusive.
+  void Fill(int col0, int row0, int col1, int row1, int tile);
+  // Writes map/mazNNN.map under the game folder, as 256 lines of 256 comma-separated codes.
+  void Write(const fs::path& gameDir, int mazeNo) const;
+  std::vector<int16_t> cells;
+};
+
+// Writes map/roomNNN.rdt under the game folder.
+void WriteRoom(const fs::path& gameDir, int roomNo, const std::string& text);
+
+// Starts play the way the title does: after start-up, the player at (x, y) of the maze, the
+// room loaded, 3 of 3 hearts, the title timer off and the play timer on.
+void StartPlay(HeadlessGame& game, int maze, int room, int x, int y);
+
+// Runs n play ticks on the 48 ms grid of the virtual clock (script actions apply between
+// them as they would in the real loop).
+void RunTicks(HeadlessGame& game, int n);
+
+}  // namespace testing_support
