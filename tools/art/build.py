@@ -41,14 +41,34 @@ def check(name, cv):
 
 
 def main(argv):
-    if len(argv) != 2:
-        print('usage: build.py OUTDIR', file=sys.stderr)
+    """build.py OUTDIR writes the bitmaps; build.py --check DATADIR only compares them."""
+    args = argv[1:]
+    verify = bool(args) and args[0] == '--check'
+    if verify:
+        args = args[1:]
+    if len(args) != 1:
+        print('usage: build.py [--check] OUTDIR', file=sys.stderr)
         return 2
     try:
         pics = build_all()
+        stale = []
         for name, cv in pics.items():
             check(name, cv)
-            write(os.path.join(argv[1], 'bitmap', name + '.bmp'), bmp_bytes(cv))
+            path = os.path.join(args[0], 'bitmap', name + '.bmp')
+            data = bmp_bytes(cv)
+            if verify:
+                try:
+                    with open(path, 'rb') as f:
+                        same = f.read() == data
+                except OSError:
+                    same = False
+                if not same:
+                    stale.append(path)
+            else:
+                write(path, data)
+        if stale:
+            print('art: not what assets/art builds: %s' % ', '.join(stale), file=sys.stderr)
+            return 1
     except ArtError as e:
         print('art: %s' % e, file=sys.stderr)
         return 1
