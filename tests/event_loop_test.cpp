@@ -12,12 +12,25 @@ struct Fired {
   int64_t due, now;
 };
 
+// A game in play in a small room: a floor to stand on, nothing else.
+struct PlayingGame {
+  PlayingGame() {
+    CopyGameData(dir.path());
+    MazeFile maze(3);
+    maze.Fill(20, 20, 60, 39, 0);
+    maze.Write(dir.path(), 0);
+    WriteRoom(dir.path(), 1, "@\r\n");
+    game = std::make_unique<HeadlessGame>(dir.path(), "");
+    StartPlay(*game, 0, 1, 40, 39);
+  }
+  TempDir dir;
+  std::unique_ptr<HeadlessGame> game;
+};
+
 TEST(EventLoop, PlayTicksFollowTheGridAndAnOverrunIsFollowedByOneTick) {
-  HeadlessGame g(BuiltGameDir(), "");
+  PlayingGame play;
+  HeadlessGame& g = *play.game;
   auto& f = *g.form;
-  f.Form_Load();
-  f.Timer2.Enabled = false;
-  f.Timer1.Enabled = true;
   std::vector<Fired> fired;
   f.OnTimerFired = [&](int timer, int64_t due, int64_t now) {
     fired.push_back({timer, due, now});
@@ -42,11 +55,9 @@ TEST(EventLoop, PlayTicksFollowTheGridAndAnOverrunIsFollowedByOneTick) {
 }
 
 TEST(EventLoop, SwitchingTimersStartsTheNewIntervalFromNow) {
-  HeadlessGame g(BuiltGameDir(), "");
+  PlayingGame play;
+  HeadlessGame& g = *play.game;
   auto& f = *g.form;
-  f.Form_Load();
-  f.Timer2.Enabled = false;
-  f.Timer1.Enabled = true;
   std::vector<Fired> fired;
   f.OnTimerFired = [&](int timer, int64_t due, int64_t now) {
     fired.push_back({timer, due, now});
@@ -64,7 +75,6 @@ TEST(EventLoop, SwitchingTimersStartsTheNewIntervalFromNow) {
 }
 
 TEST(EventLoop, TheRunEndsAtMaxMs) {
-  TempDir tmp;
   RunResult r = RunQuelmire({"--headless", "--max-ms", "1234"});
   EXPECT_EQ(r.status, 0) << r.err;
 }

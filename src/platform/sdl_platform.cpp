@@ -29,10 +29,19 @@ constexpr int kSoundSlots = 10;
 constexpr uint8_t kTransparentIndex = 2;
 // Waiting on window events ends this long before a deadline; a precise sleep does the rest.
 constexpr int64_t kPreciseWindowUs = 1500;
-// A yield with nothing to do waits this long for an event (an event ends the wait at once).
-// Each pass costs SDL some 40 us of pumping: at 2 ms a waiting loop took 2-3 % of a core,
-// at 4 ms it stays under 2 %.
-constexpr int kYieldWaitMs = 4;
+// Waiting loops look at the window this often. SDL_WaitEventTimeout is not used: with a pad
+// plugged in it polls every millisecond, and on X11 each pump costs SDL some 40-90 us of
+// system calls, so a waiting loop took 2-3.5 % of a core. Pumping every 6 ms and sleeping in
+// between keeps it near 1.5 %; the game reads input when it looks, so a few milliseconds of
+// delay change nothing it can tell.
+constexpr int64_t kPumpIntervalUs = 6000;
+
+void Nap(int64_t us) {
+  if (us <= 0) return;
+  timespec t{static_cast<time_t>(us / 1000000), static_cast<long>((us % 1000000) * 1000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, 0, &t, &t) == EINTR) {
+  }
+}
 
 std::string SdlError(const char* what) {
   return std::string(what) + ": " + SDL_GetError();
@@ -84,8 +93,7 @@ class SdlPlatform final : public Platform {
   void CheckRange(const char* what, int start, int count) const;
 
   void HandleEvent(const SDL_Event& e);
-  void PumpAll();
-  void DrainQueued();
+  bool PumpAll();
   void Present();
   void PresentIfChanged();
   void ToggleFullscreen();
@@ -487,14 +495,15 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
   }
 }
 
-void SdlPlatform::PumpAll() {
+bool SdlPlatform::PumpAll() {
   SDL_PumpEvents();
-  DrainQueued();
-}
-
-void SdlPlatform::DrainQueued() {
+  bool any = false;
   SDL_Event e;
-  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) HandleEvent(e);
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+    HandleEvent(e);
+    any = true;
+  }
+  return any;
 }
 
 // --- time ---
@@ -508,14 +517,11 @@ int64_t SdlPlatform::NowUs() {
 
 void SdlPlatform::DoEvents() {
   PresentIfChanged();
-  // One wait serves both cases: it returns at once with a pending event, or blocks briefly so
-  // that a waiting loop does not spin a core. Every pump costs tens of microseconds, so the
-  // rest of the queue is taken without pumping again.
-  SDL_Event e;
-  if (SDL_WaitEventTimeout(&e, kYieldWaitMs)) {
-    HandleEvent(e);
-    DrainQueued();
+  const bool any = PumpAll();
+  if (any) {
     PresentIfChanged();
+  } else {
+    Nap(kPumpIntervalUs);  // nothing to do: do not spin a core
   }
 }
 
@@ -544,18 +550,14 @@ void SdlPlatform::PreciseSleepUntil(int64_t us) {
 }
 
 void SdlPlatform::WaitUntil(int64_t us) {
-  PumpAll();
-  if (redraw_) PresentIfChanged();
+  // Look at the window every few milliseconds, the last time just before the deadline so
+  // that the handler that follows sees the latest keys; then a precise sleep.
   for (;;) {
+    PumpAll();
+    PresentIfChanged();
     const int64_t left = us - NowUs();
-    if (left <= kPreciseWindowUs + 1000) break;
-    SDL_Event e;
-    const int64_t waitMs = std::min<int64_t>((left - kPreciseWindowUs) / 1000, 100);
-    if (SDL_WaitEventTimeout(&e, static_cast<int>(waitMs))) {
-      HandleEvent(e);
-      DrainQueued();
-      if (redraw_) PresentIfChanged();
-    }
+    if (left <= kPreciseWindowUs) break;
+    Nap(std::min(left - kPreciseWindowUs, kPumpIntervalUs));
   }
   PreciseSleepUntil(us);
 }

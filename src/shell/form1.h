@@ -75,20 +75,104 @@ class Form1 {
   void LoadRoomData();
   void BuildRoom();
   void DrawPlayScreen();
+  // Observer for tests: called as the room loader is about to run an init ("in") script.
+  std::function<void(const String& script)> OnInitScript;
+  // Stops the game when the player stands too near the maze edge for the view: column
+  // 10..247, view row (Y + LookRow) 10..252.
+  void CheckViewLimits(const char* who) const;
 
   // ---- Play engine: the play tick, the heroine, the things ----
   void Timer1_Timer();
   // Step 8 of the play tick for slot i (Kind >= 1): move, touch, events, behaviour.
   void ProcessThing(int i);
+  // Parts of ProcessThing: touching the player, picking up an item, the kinds' rules.
+  void TouchThing(int i, Integer nx, Integer ny, Integer dx, Integer dy);
+  void PickUpItem(int i);
+  String ItemMessage(Integer n) const;
+  void ThingBehaviour(int i, Integer& nx, Integer& ny, Integer dx, Integer dy);
+  void WalkThing(int i, Integer& nx, Integer dx, Integer dy);
+  void BounceThing(int i, Integer& ny);
+  void CommandThing(int i, Integer nx, Integer ny, Integer dx, Integer dy);
+  void ChaseThing(int i);
+  void FollowThing(int i);
+  void BlastPadThing(int i, Integer& ny);
+  bool ThingSolid(int i, long long c, long long r) const;
+  [[noreturn]] void ThingFault(int i, const std::string& what) const;
+  // The heroine's steps of the play tick, in tick order (dir: -1 left, 0, +1 right).
+  void PlayerWalk(Integer dir);
+  void PlayerTileDamage();
+  void PlayerKnockback(int vx);
+  void PlayerFallStart();
+  void PlayerLookDown();
+  void PlayerGravity();
+  void PlayerJumpStart();
+  void PlayerHealAndLift();
+  void PlayerFriction(Integer dir);
+  void PlayerMove();
+  // Cell change of the player and the one-cell shift of the map buffer.
+  void ScrollView();
+  // The play keys: a key or its joystick equivalent, read from KeyState and a fresh read.
+  Integer InputDirection();
+  bool JoyDirDown(int bit);
+  bool JoyButton(int n);
+  bool JumpButtonDown();
+  bool LiftButtonDown();
+  bool UpNewlyPressed();
+  void RefreshPlayLatches();
+  // Tile class of a map cell.
+  Byte CellClass(long long c, long long r) const { return TileAttr(Map(c, r)); }
+  // The side column the heroine reaches into once her offset passes k pixels.
+  long long LeanColumn(int k) const {
+    const ObjRecord& p = Obj(0);
+    return (p.OffX > k || p.OffX < -k) ? p.X + Sign(p.OffX) : p.X;
+  }
 
   // ---- Events: scripts, the message window, saving ----
   void RunEventScript(const String& script);
   void ShowMessage(const String& text);
+  // A script entered while QuietMode is set is a room's init script: the room loader is
+  // reading its file, so a warp ("jp") there is held back until the load has finished.
+  // RunPendingWarps performs such warps (at most a few in a chain) for a caller that loaded
+  // a room itself: the title's hand-over must call it after LoadRoomData.
+  void RunPendingWarps();
+  // One script command at position p of s: returns the position after it, or 0 when the
+  // script ends there; -1 when the two characters at p spell no command.
+  long long RunScriptCommand(const String& s, long long p);
+  long long ScriptIf(const String& s, long long p);
+  // "jp": warp to (x, y) of a maze and room, with the fades and the save prompt.
+  void ScriptWarp(Integer maze, Integer x, Integer y, Integer room);
+  // Empty when the warp target can be loaded and shown, else the reason.
+  std::string WarpProblem(Integer maze, Integer x, Integer y, Integer room) const;
+  void LoadWarpTarget(Integer maze, Integer x, Integer y, Integer room);
+  bool InInitScript = false;  // the running script is a room's init script
+  bool WarpPending = false;
+  Integer PendingMaze = 0, PendingX = 0, PendingY = 0, PendingRoom = 0;
+  // The save prompt of a warp: choose slot 1..3 or leave.
+  void RunSavePrompt();
+  // Writes slot 1..3 atomically (temporary file, flushed, renamed over the slot): the slot
+  // holds the old save or the new one, whole. False when it could not be written; the old
+  // file is then untouched.
+  bool WriteSaveFile(int slot);
+  // The 1065 CRLF lines of a save of the current game.
+  std::string SaveFileText() const;
+  // Reads slot 1..3 into Obj(0).X, Y, Kind, LifeMax, Life, RoomNo, ItemCount(0..39),
+  // Flags(0..511) and TakenList(0..511), nothing else. False with a one-line reason (file
+  // and line) when the file is missing, cut short, holds a value of the wrong kind or out of
+  // range (maze or room without a file, a position the view cannot show, life below 1 or
+  // over its ceiling); the game state is then unchanged.
+  bool ReadSaveFile(int slot, std::string& error);
+  std::string SaveFilePath(int slot) const;
+  // Tests make the writer fail at one step, as a full disk or a pulled drive would.
+  enum class SaveStep { None, Open, Write, Flush, Rename };
+  SaveStep SaveFailAt = SaveStep::None;
 
   // ---- Screens: title, pause, ending and credits, game over, palette fades ----
   void Timer2_Timer();
   void ShowPauseMenu();
   void PlayEnding();
+  // One credits scene: a part of a maze on the right, heading and names fading in on the left.
+  void ShowCreditScene(Integer maze, Integer x, Integer y, const String& heading,
+                       const String& names);
   void PlayGameOver();
   void FadePalette(const Integer& from, const Integer& to, const Integer& step);
   void FadeToWhite();
@@ -183,7 +267,6 @@ class Form1 {
   long foreColor_ = 0;         // text colour of BackBuffer
   long primaryForeColor_ = 0;  // text colour of PrimarySurface
   bool displayOpen_ = false, soundOpen_ = false;
-  bool titleShown_ = false;  // the provisional title below has been drawn
 };
 
 // Tile attribute strings, one per sheet row, and the item names 1..34.

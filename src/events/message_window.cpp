@@ -1,0 +1,77 @@
+// The message window: the current scene, a frame, and the whole text at once in 16-pixel
+// cells, with inline control letters for colour, line breaks, the portrait and an item icon.
+#include "shell/form1.h"
+
+namespace quelmire {
+
+namespace {
+
+constexpr long kWhite = 0xFFFFFF;
+constexpr long kLightBlue = 0xFFC0C0;  // 192, 192, 255 (red in the low byte)
+constexpr long kLightRed = 0xB0B0FF;   // 255, 176, 176
+
+constexpr int kPenX = 156, kPenY = 76, kLineStep = 20, kCell = 16;
+// A 19th ordinary character would stand past x = 444: it starts a new line instead.
+constexpr int kLastCellX = 432;
+
+}  // namespace
+
+void Form1::ShowMessage(const String& text) {
+  DrawPlayScreen();
+  if (InStr(1, text, U"スイッチを押した") > 0) PlaySound(9);
+
+  BltRect = {0, 0, 320, 128};
+  BltFast(*BackBuffer, 160, 64, *CharSurface(1), true);
+  long colour = kWhite;
+  SetForeColor(*BackBuffer, colour);
+  int x = kPenX, y = kPenY;
+
+  const long long len = static_cast<long long>(text.size());
+  for (long long i = 1; i <= len; ++i) {
+    const char32_t c = text[static_cast<size_t>(i - 1)];
+    switch (c) {
+      case U'r':
+        y += kLineStep;
+        x = kPenX;
+        break;
+      case U'b':
+        SetForeColor(*BackBuffer, colour = kLightBlue);
+        break;
+      case U'c':
+        SetForeColor(*BackBuffer, colour = kLightRed);
+        break;
+      case U'w':
+        SetForeColor(*BackBuffer, colour = kWhite);
+        break;
+      case U'f':
+        BltRect = {0, 360, 128, 488};
+        BltFast(*BackBuffer, 32, 64, *CharSurface(1), true);
+        ++i;  // the character after "f" is not read
+        break;
+      case U'i': {
+        const long long n = static_cast<long long>(Val(Mid(text, i + 1, 2)));
+        // "i-5" would name a cell left of the sheet: no icon.
+        if (n >= 0) {
+          const int32_t left = static_cast<int32_t>(Mod(n, 21) * 32);
+          const int32_t top = n <= 20 ? 288 : 416;
+          BltRect = {left, top, left + 32, top + 32};
+          BltFast(*BackBuffer, 180, 76, *CharSurface(0), true);
+        }
+        i += 2;
+        break;
+      }
+      default:
+        // The full stop and the comma stay on their line, past its 18th cell if need be.
+        if (c != U'。' && c != U'、' && x > kLastCellX) {
+          y += kLineStep;
+          x = kPenX;
+        }
+        x += kCell;
+        DrawText(*BackBuffer, x, y, String(1, c));
+    }
+  }
+  Flip();
+  WaitForKey();
+}
+
+}  // namespace quelmire

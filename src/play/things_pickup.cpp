@@ -1,0 +1,45 @@
+// Picking up an item: the count, the message with the item's picture, the hearts that
+// raise the life ceiling, and the key that keeps the item out of its room for good.
+#include <string>
+
+#include "shell/form1.h"
+
+namespace quelmire {
+
+String Form1::ItemMessage(Integer n) const {
+  String m = U"r\u3000\u3000\u3000b" + ItemName(n) + U"wをr\u3000\u3000\u3000手に入れた。i" +
+             Right(U"  " + Str(n), 2);
+  if (n == 8 || n == 9) {
+    m += U"r\u3000\u3000\u3000ライフの上限が" + Mid(U"３１", n - 7, 1) + U"増えた。";
+  }
+  return m;
+}
+
+void Form1::PickUpItem(int i) {
+  ObjRecord& t = Obj(i);
+  if (t.Kind > 147) {
+    ThingFault(i, "item number " + std::to_string(t.Kind - 20) + " is past the last item, 127");
+  }
+  const Integer n = I16(t.Kind - 20);
+
+  PlaySound(5);
+  // A count is a byte: one more of an item already held 255 times is not counted.
+  if (ItemCount(n) < 255) ItemCount(n) = U8(ItemCount(n) + 1);
+
+  const String m = ItemMessage(n);
+  if (n == 8) LifeMax = I16(LifeMax + 3);
+  if (n == 9) LifeMax = I16(LifeMax + 1);
+
+  // The item leaves the room before the message is drawn over the scene; the crystal
+  // says nothing.
+  const bool shows = t.Kind > 20;
+  const Integer x = t.X, y = t.Y;
+  t.Kind = 0;
+  if (shows) ShowMessage(m);
+
+  int j = 1;
+  while (j < 511 && TakenList(j) != U"") ++j;
+  TakenList(j) = Str(x) + Str(y) + Str(Obj(0).Kind);
+}
+
+}  // namespace quelmire

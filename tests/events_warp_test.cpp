@@ -1,0 +1,160 @@
+// Scripts and the room loader, the play tick's triggers and the warp: init scripts run
+// quietly, "%" cells run every tick, "&" cells run for the things on them, and "jp" fades
+// out, loads, fades up to the save prompt, saves and fades in again.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "events_support.h"
+
+namespace {
+
+using namespace events_test;
+using quelmire::False;
+using quelmire::True;
+
+std::vector<int> SoundSlots(const Json& state) {
+  std::vector<int> slots;
+  for (const Json& s : state["sounds"].arr) slots.push_back(static_cast<int>(s["slot"].Int()));
+  return slots;
+}
+
+TEST(EventTriggers, InitScriptsRunQuietlyWhileTheRoomLoads) {
+  EventGame g("", "in,\"mc040,038,065se007fg001=01\"\r\nin,\"mc041,038,079\"\r\n@\r\n");
+  g.Play();
+  auto& f = g.f();
+  EXPECT_EQ(f.Map(40, 38), 65);
+  EXPECT_EQ(f.Map(41, 38), 79);  // the loader set QuietMode again before this script
+  EXPECT_EQ(f.Flags(1), 1);
+  EXPECT_EQ(f.QuietMode, False);
+  g.Run("mc042,038,065");  // in play the door sounds
+  Json s = g.State();
+  const std::vector<int> want = {7, 1};
+  EXPECT_EQ(SoundSlots(s), want);
+}
+
+TEST(EventTriggers, PercentCellsRunEveryTickAndOthersWaitForUp) {
+  EventGame g("", "ev,33,38,\"%fg001+01\"\r\nev,34,38,\"fg002+01\"\r\n@\r\n");
+  g.Play();
+  auto& f = g.f();
+  RunTicks(*g.game, 5);
+  EXPECT_EQ(f.Flags(1), 5);
+  f.Obj(0).X = 34;
+  RunTicks(*g.game, 5);
+  EXPECT_EQ(f.Flags(2), 0);  // no Up pressed
+}
+
+TEST(EventTriggers, AmpersandCellsRunForTheThingsOnThem) {
+  // Two still decorations (kind 11) on "&" cells, and the player on one of them.
+  EventGame g(
+      "",
+      "mo,36,38,11,4,14,0,\r\nmo,37,38,11,4,14,0,\r\n"
+      "ev,36,38,\"&fg004+01\"\r\nev,37,38,\"&fg004+01\"\r\nev,33,38,\"&fg005+01\"\r\n@\r\n");
+  g.Play();
+  auto& f = g.f();
+  RunTicks(*g.game, 3);
+  EXPECT_EQ(f.Flags(4), 6);  // once per thing per tick
+  EXPECT_EQ(f.Flags(5), 0);  // the player does not trigger "&"
+}
+
+TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
+  // The prompt is up from about 2.45 s: look at it, move to slot 1, save.
+  EventGame g(
+      "2900 state @DIR@/mid.json\n2950 screenshot @DIR@/warp_prompt.png\n3000 press Down\n3200 "
+      "press Z\n",
+      "@\r\n", "mo,45,38,11,4,14,0,\r\n@\r\n");
+  auto& f = g.f();
+  g.Play();
+  f.Sleep(static_cast<int>(1000 - g.ms()));
+  EXPECT_FALSE(std::filesystem::exists(g.dir / "savedata1.sav"));
+  f.Obj(0).OffX = 7;
+  f.Obj(0).VX = 3;
+  g.Run("jp006,040,038,002fg001=01");
+  // 16 + 14 fade steps, the prompt until Z at 3.2 s, 800 ms of "saving", 4 fade steps.
+  EXPECT_GE(g.ms(), 3200 + 800 + 4 * 48);
+  EXPECT_LT(g.ms(), 3200 + 800 + 4 * 48 + 40);
+  EXPECT_EQ(f.Obj(0).Kind, 6);
+  EXPECT_EQ(f.Obj(0).X, 40);
+  EXPECT_EQ(f.Obj(0).Y, 38);
+  EXPECT_EQ(f.Obj(0).OffX, 0);
+  EXPECT_EQ(f.Obj(0).VX, 0);
+  EXPECT_EQ(f.RoomNo, 2);
+  EXPECT_EQ(f.Obj(1).Kind, 11);  // room 2's thing
+  EXPECT_EQ(f.Flags(1), 1);      // the script went on after the warp
+  EXPECT_TRUE(f.Timer1.Enabled);
+  // While the prompt waits, play is off and the screen is at 13/16 brightness.
+  Json mid = ParseJson(ReadFile(g.dir / "mid.json"));
+  EXPECT_FALSE(mid["Timer1"].b);
+  for (int i = 0; i < 255; ++i) {
+    const auto& base = f.BasePalette(i);
+    const Json& shown = mid["display_palette"][static_cast<size_t>(i)];
+    EXPECT_EQ(shown[0].Int(), std::nearbyint(base.r / 16.0 * 13)) << i;
+    EXPECT_EQ(shown[2].Int(), std::nearbyint(base.b / 16.0 * 13)) << i;
+  }
+  g.KeepShot("warp_prompt.png");
+  // The saved game is the new place.
+  const std::string save = ReadFile(g.dir / "savedata1.sav");
+  EXPECT_EQ(save.substr(0, save.find("\r\n")), " 40  38  6  3  3  2 ");
+  for (int i = 0; i < 255; ++i) {
+    EXPECT_EQ(f.WorkPalette(i), f.BasePalette(i));
+  }
+}
+
+// A room whose init script warps: the warp waits until the loader has read the whole file,
+// then the player lands in the next room; the one save prompt comes after the last load.
+TEST(EventWarp, AWarpInAnInitScriptWaitsForTheRoomLoad) {
+  EventGame g("3000 press Left\n", "in,\"fg003+01\"\r\n@\r\n",
+              "in,\"fg002+01jp005,050,038,001fg004+01\"\r\nev,40,38,\"fg009=01\"\r\n@\r\n");
+  auto& f = g.f();
+  g.Play();
+  EXPECT_EQ(f.Flags(3), 1);
+  g.Run("jp006,040,038,002");
+  EXPECT_EQ(f.Obj(0).Kind, 5);
+  EXPECT_EQ(f.Obj(0).X, 50);
+  EXPECT_EQ(f.RoomNo, 1);
+  EXPECT_EQ(f.Flags(2), 1);
+  EXPECT_EQ(f.Flags(4), 1);  // the init script ran on after the held-back warp
+  EXPECT_EQ(f.Flags(3), 2);  // room 1 was loaded again, after room 2
+  EXPECT_EQ(f.EventMap(40, 38), 0);
+  EXPECT_FALSE(f.WarpPending);
+  EXPECT_TRUE(f.Timer1.Enabled);
+
+  // A room loaded by someone else (the title) holds its warp until asked.
+  f.RoomNo = 2;
+  f.Obj(0).Kind = 6;
+  f.LoadMazeMap();
+  f.LoadRoomData();
+  EXPECT_TRUE(f.WarpPending);
+  EXPECT_EQ(f.RoomNo, 2);
+  f.RunPendingWarps();
+  EXPECT_EQ(f.RoomNo, 1);
+  EXPECT_EQ(f.Obj(0).Kind, 5);
+}
+
+TEST(EventWarp, RoomsThatWarpToEachOtherStopAfterAFewHops) {
+  EventGame g("3000 press Left\n", "in,\"fg001+01jp006,040,038,002\"\r\n@\r\n",
+              "in,\"fg002+01jp005,050,038,001\"\r\n@\r\n");
+  auto& f = g.f();
+  g.Play();
+  g.Run("jp006,040,038,002");
+  EXPECT_EQ(f.Flags(1) + f.Flags(2), 1 + 9);  // the first load, then the warp and 8 more
+  EXPECT_FALSE(f.WarpPending);
+  EXPECT_TRUE(f.Timer1.Enabled);
+}
+
+TEST(EventWarp, AWarpTheGameCannotMakeIsIgnored) {
+  EventGame g;
+  g.Play();
+  auto& f = g.f();
+  for (const char* bad : {"jp007,040,038,001", "jp005,040,038,003", "jp005,009,038,001",
+                          "jp005,248,038,001", "jp005,040,253,001", "jp-01,040,038,001"}) {
+    g.Run(std::string(bad) + "fg001+01");
+    EXPECT_EQ(f.Obj(0).Kind, 5) << bad;
+    EXPECT_EQ(f.Obj(0).X, 33) << bad;
+    EXPECT_EQ(f.RoomNo, 1) << bad;
+    EXPECT_TRUE(f.Timer1.Enabled) << bad;
+  }
+  EXPECT_EQ(f.Flags(1), 6);
+}
+
+}  // namespace

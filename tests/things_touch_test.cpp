@@ -1,0 +1,281 @@
+// What touching a thing does to the heroine: harm and knockback, the blast pad, riding a
+// lift, picking up items with their messages and taken-list keys, and the "&" events.
+#include <gtest/gtest.h>
+
+#include "things_support.h"
+
+namespace {
+
+using namespace testing_support;
+using quelmire::String;
+
+// The step-8 loop of the tick alone, so the heroine's state right after the touch is seen
+// before her own move of the tick changes it.
+void StepThings(quelmire::Form1& f) {
+  for (int i = 1; i <= 39; ++i) {
+    if (f.Obj(i).Kind >= 1) f.ProcessThing(i);
+  }
+}
+
+TEST(ThingTouch, AnEnemyHurtsAndThrowsTheHeroineAwayFromIt) {
+  ThingScene s;
+  s.Start("mo,50,50,1,1,0,0,\"\"\nmo,60,50,1,1,0,0,\"\"\n@\n");
+  auto& p = s.obj(0);
+  s.obj(1).OffX = 10;  // just to her right: 10 < 20
+  StepThings(s.f());
+  EXPECT_EQ(s.f().Life, 2);
+  EXPECT_EQ(p.VX, -6);
+  EXPECT_EQ(p.VY, -12);
+  EXPECT_EQ(p.Param, 1);
+  EXPECT_EQ(p.Delay, 40);
+  EXPECT_EQ(s.f().JumpLen, 2);
+  EXPECT_EQ(s.f().AirTime, 1);
+  // Invulnerable now: another touch does nothing.
+  s.obj(2).X = 50;
+  s.obj(2).OffX = -10;
+  StepThings(s.f());
+  EXPECT_EQ(s.f().Life, 2);
+  EXPECT_EQ(p.VX, -6);
+  EXPECT_EQ(s.SoundCount(2), 1);
+}
+
+TEST(ThingTouch, TheTouchBoxesOfTheKinds) {
+  struct Case {
+    int kind, w, h;
+  } cases[] = {{1, 20, 20}, {2, 20, 24}, {3, 20, 20}, {4, 20, 32}, {5, 16, 28},
+               {6, 20, 20}, {7, 16, 20}, {8, 16, 16}, {10, 16, 16}};
+  ThingScene s;
+  s.Start("mo,50,50,1,0,0,0,\"\"\n@\n");
+  for (const Case& c : cases) {
+    for (int axis = 0; axis < 2; ++axis) {
+      for (int edge = 0; edge < 2; ++edge) {  // just inside, then on the edge
+        auto& t = s.obj(1);
+        t = quelmire::ObjRecord{};
+        t.X = 50;
+        t.Y = 50;
+        t.Kind = static_cast<int16_t>(c.kind);
+        t.Cmd = U"050050";
+        const int d = (axis == 0 ? c.w : c.h) - 1 + edge;
+        (axis == 0 ? t.OffX : t.OffY) = static_cast<int16_t>(d);
+        s.obj(0).Delay = 0;
+        s.f().ProcessThing(1);
+        EXPECT_EQ(s.obj(0).Delay != 0, edge == 0)
+            << "kind " << c.kind << (axis ? " dy " : " dx ") << d;
+      }
+    }
+  }
+}
+
+TEST(ThingTouch, AFollowerPushesWithoutHarmAndInertThingsNeverTouch) {
+  ThingScene s;
+  s.Start("mo,50,50,8,0,16,0,\"gggggg\"\nmo,49,50,3,0,2,0,\"\"\nmo,50,50,14,4,15,0,\"\"\n@\n");
+  s.obj(1).OffX = -8;  // to her left: thrown right
+  s.f().ProcessThing(1);
+  EXPECT_EQ(s.f().Life, 3);
+  EXPECT_EQ(s.obj(0).VX, 6);
+  EXPECT_EQ(s.obj(0).Delay, 40);
+  s.obj(0).Delay = 0;
+  s.obj(0).VX = 0;
+  s.f().ProcessThing(3);
+  EXPECT_EQ(s.obj(0).Delay, 0);
+}
+
+TEST(ThingTouch, TheBlastPadThrowsHighWithoutHarmSinksAndIsGone) {
+  ThingScene s;
+  s.Start("mo,50,50,9,0,19,0,\"\"\n@\n");
+  auto& pad = s.obj(1);
+  auto& p = s.obj(0);
+  s.f().ProcessThing(1);
+  EXPECT_EQ(s.f().Life, 3);
+  EXPECT_EQ(p.VY, -24);
+  EXPECT_EQ(p.VX, 0);  // straight up from the centre
+  EXPECT_EQ(p.Param, 0);
+  EXPECT_EQ(p.Delay, 20);
+  EXPECT_EQ(s.f().JumpLen, 12);
+  EXPECT_EQ(s.f().AirTime, 1);
+  EXPECT_EQ(pad.VY, 1);
+  EXPECT_EQ(pad.OffY, 0);  // sinks from the next tick on
+  const int faces[] = {0, 0, 1, 1, 4, 4};
+  for (int k = 1; k <= 6; ++k) {
+    s.f().ProcessThing(1);
+    EXPECT_EQ(pad.OffY, k);
+    EXPECT_EQ(pad.Face, faces[k - 1]) << "sunk " << k - 1;
+    EXPECT_EQ(pad.Frame, 19 + (k - 1) % 2);
+  }
+  s.f().ProcessThing(1);
+  EXPECT_EQ(pad.Kind, 0);
+  EXPECT_EQ(pad.OffY, 0);
+  EXPECT_EQ(pad.Frame, 19);
+  EXPECT_EQ(s.SoundCount(4), 1);
+  EXPECT_EQ(s.SoundCount(2), 0);
+}
+
+TEST(ThingTouch, TheBlastPadLaunchesHerThroughTheTick) {
+  ThingScene s;
+  s.Start("mo,50,50,9,0,19,0,\"\"\n@\n", 50, 50, "0 down Space\n");
+  s.Ticks(2);
+  const int y0 = PixelY(s.obj(0));
+  s.Ticks(3);
+  EXPECT_EQ(PixelY(s.obj(0)), y0 - 3 * 24);  // 24 pixels a tick while Space is held
+  EXPECT_EQ(s.f().Life, 3);
+}
+
+TEST(ThingLift, TheHeroineRidesSixPixelsAboveTheLiftAndMovesWithIt) {
+  ThingScene s;
+  s.maze.Fill(40, 51, 60, 51, 13);  // no floor: the lift holds her
+  s.Start("mo,50,50,19,1,14,0,\"^^1^^1>>1>>1\"\n@\n");
+  auto& lift = s.obj(1);
+  auto& p = s.obj(0);
+  for (int k = 0; k < 60; ++k) {
+    s.Ticks(1);
+    ASSERT_EQ(PixelX(p), PixelX(lift)) << "tick " << k;
+    ASSERT_EQ(PixelY(p), PixelY(lift) - 6) << "tick " << k;
+    EXPECT_TRUE(p.Frame >= 6 && p.Frame <= 8);
+    EXPECT_TRUE(s.f().RidingLift);
+  }
+  EXPECT_LT(PixelY(lift), 50 * 32 - 32);  // it went up and she with it
+  EXPECT_GT(PixelX(lift), 50 * 32);       // and then sideways
+  EXPECT_EQ(s.f().Life, 3);
+}
+
+TEST(ThingLift, NoRideWhileThrownBackOrJustJumping) {
+  ThingScene s;
+  s.Start("mo,50,50,19,1,14,0,\"wai\"\n@\n");
+  auto& f = s.f();
+  auto& p = s.obj(0);
+  p.Param = 1;
+  f.ProcessThing(1);
+  EXPECT_FALSE(f.RidingLift);
+  p.Param = 0;
+  f.AirTime = 3;
+  p.VY = -12;
+  f.ProcessThing(1);
+  EXPECT_FALSE(f.RidingLift);
+  f.AirTime = 4;
+  f.ProcessThing(1);
+  EXPECT_TRUE(f.RidingLift);
+  EXPECT_EQ(f.LiftNX, 0);
+  EXPECT_EQ(f.LiftNY, -6);
+  EXPECT_EQ(f.AirTime, 1);
+  EXPECT_EQ(f.JumpLen, 0);
+}
+
+TEST(ThingItems, TwoItemsInOneTickArePickedUpInSlotOrderEachWithItsKey) {
+  ThingScene s;
+  s.Start("it,50,50,12\nit,50,49,5\nit,50,51,7\nit,50,50,0\n@\n");
+  auto& f = s.f();
+  s.Ticks(1);
+  EXPECT_EQ(f.ItemCount(12), 1);
+  EXPECT_EQ(f.ItemCount(5), 1);
+  EXPECT_EQ(f.ItemCount(0), 1);
+  EXPECT_EQ(s.obj(1).Kind, 0);
+  EXPECT_EQ(s.obj(2).Kind, 0);   // a row above: 24 pixels off with the item's shift
+  EXPECT_EQ(s.obj(3).Kind, 27);  // a row below: 40 pixels off, never touched
+  EXPECT_EQ(s.obj(4).Kind, 0);
+  EXPECT_EQ(f.TakenList(1), U" 50 50 5");
+  EXPECT_EQ(f.TakenList(2), U" 50 49 5");
+  EXPECT_EQ(f.TakenList(3), U" 50 50 5");
+  EXPECT_EQ(f.TakenList(4), U"");
+  EXPECT_GE(s.SoundCount(5), 1);
+}
+
+TEST(ThingItems, TheMessagesNameTheItemAndEndWithItsNumberForThePicture) {
+  ThingScene s;
+  s.Start("@\n");
+  auto& f = s.f();
+  EXPECT_EQ(f.ItemMessage(12), U"r\u3000\u3000\u3000b月の鍵wをr\u3000\u3000\u3000手に入れた。i12");
+  const String five = f.ItemMessage(5);
+  EXPECT_EQ(five.substr(five.size() - 3), U"i 5");
+  EXPECT_EQ(f.ItemMessage(8),
+            U"r\u3000\u3000\u3000b黄金のハートwをr\u3000\u3000\u3000手に入れた。i 8"
+            U"r\u3000\u3000\u3000ライフの上限が３増えた。");
+  const String nine = f.ItemMessage(9);
+  EXPECT_EQ(nine.substr(nine.size() - 6), U"が１増えた。");
+}
+
+TEST(ThingItems, HeartsRaiseTheCeilingButDoNotHeal) {
+  ThingScene s;
+  s.Start("it,50,50,8\nit,50,50,9\n@\n");
+  s.f().Life = 2;
+  s.Ticks(1);
+  EXPECT_EQ(s.f().LifeMax, 7);
+  EXPECT_EQ(s.f().Life, 2);
+}
+
+TEST(ThingItems, ATakenItemStaysOutOfItsRoomInThatMaze) {
+  ThingScene s;
+  s.Start("it,50,50,12\nit,60,50,13\n@\n");
+  s.Ticks(1);
+  ASSERT_EQ(s.obj(1).Kind, 0);
+  s.f().LoadRoomData();
+  EXPECT_EQ(s.obj(1).Kind, 0);
+  EXPECT_EQ(s.obj(2).Kind, 33);
+  s.obj(0).Kind = 6;  // the same room in another maze has its own item
+  s.f().LoadRoomData();
+  EXPECT_EQ(s.obj(1).Kind, 32);
+}
+
+TEST(ThingItems, CountsStopAt255AndAFullTakenListReusesItsLastEntry) {
+  ThingScene s;
+  s.Start("it,50,50,3\n@\n");
+  auto& f = s.f();
+  f.ItemCount(3) = 255;
+  for (int j = 1; j <= 511; ++j) f.TakenList(j) = U"x";
+  s.Ticks(1);
+  EXPECT_EQ(f.ItemCount(3), 255);
+  EXPECT_EQ(s.obj(1).Kind, 0);
+  EXPECT_EQ(f.TakenList(511), U" 50 50 5");
+  EXPECT_EQ(f.TakenList(510), U"x");
+  EXPECT_EQ(f.TakenList(512), U"");
+}
+
+TEST(ThingEvents, AThingOnAnAmpersandCellRunsItsScriptEveryTick) {
+  ThingScene s;
+  s.Start(
+      "mo,40,45,12,4,16,0,\"\"\nmo,41,45,12,4,16,0,\"\"\n"
+      "ev,40,45,\"&fg001+01\"\nev,41,45,\"fg002+01\"\n@\n");
+  auto& f = s.f();
+  f.RunEventScript(U"fg003=01");
+  if (f.Flags(3) != 1) GTEST_SKIP() << "the script interpreter is not in yet";
+  s.Ticks(5);
+  EXPECT_EQ(f.Flags(1), 5);
+  EXPECT_EQ(f.Flags(2), 0);  // not an "&" script: things do not trigger it
+  s.obj(1).VX = 32;          // it leaves the cell in the next tick
+  s.Ticks(3);
+  EXPECT_EQ(f.Flags(1), 6);
+}
+
+TEST(ThingFaults, BadRecordsStopWithTheRoomFileAndTheSlot) {
+  auto fails = [](const std::string& room, int x, int y) -> std::string {
+    ThingScene s;
+    s.Start(room, x, y);
+    try {
+      s.Ticks(10);
+    } catch (const platform::FatalError& e) {
+      return e.what();
+    }
+    return "";
+  };
+  std::string filler;
+  for (int i = 1; i <= 38; ++i) filler += "mo,30,40,11,4,14,0,\"\"\n";
+  std::string e = fails(filler + "mo,40,40,8,0,16,0,\"gggggg\"\n@\n", 50, 50);
+  EXPECT_NE(e.find("room001.rdt"), std::string::npos) << e;
+  EXPECT_NE(e.find("slot 39"), std::string::npos) << e;
+  EXPECT_NE(e.find("follower"), std::string::npos) << e;
+
+  e = fails("mo,60,40,7,0,13,4,\"12\"\n@\n", 30, 50);  // far from her: home is needed
+  EXPECT_NE(e.find("slot 1"), std::string::npos) << e;
+  EXPECT_NE(e.find("\"12\""), std::string::npos) << e;
+
+  e = fails("mo,40,40,8,0,16,0,\"gg  gg\"\nmo,41,40,11,4,14,0,\"\"\n@\n", 50, 50);
+  EXPECT_NE(e.find("movement queue"), std::string::npos) << e;
+
+  e = fails("mo,50,50,150,0,0,0,\"\"\n@\n", 50, 50);
+  EXPECT_NE(e.find("item number 130"), std::string::npos) << e;
+
+  e = fails("mo,1,40,3,1,2,0,\"<<9\"\n@\n", 50, 50);  // flies off the west edge of the maze
+  EXPECT_NE(e.find("slot 1"), std::string::npos) << e;
+  EXPECT_NE(e.find("outside the maze"), std::string::npos) << e;
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""Builds the mazes and rooms of Quelmire from their readable sources in assets/world.
+
+    python3 tools/world/build.py OUTDIR          writes OUTDIR/map/mazNNN.map and roomNNN.rdt
+    python3 tools/world/build.py --check DATADIR  builds into a temporary folder and compares
+                                                  with DATADIR/map; exit 1 names each difference
+
+The source formats are described in docs/WORLD.md. Every error names the source file and line
+and stops the build (exit 1); nothing is written unless the whole world is sound.
+"""
+import filecmp
+import os
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from worldlib import WorldError, build_world, write_world  # noqa: E402
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SOURCES = os.path.join(ROOT, 'assets', 'world')
+
+
+def files_in(folder):
+    if not os.path.isdir(folder):
+        return set()
+    return {n for n in os.listdir(folder)
+            if not n.startswith('.') and (n.endswith('.map') or n.endswith('.rdt'))}
+
+
+def check(datadir):
+    with tempfile.TemporaryDirectory() as tmp:
+        write_world(build_world(SOURCES), tmp)
+        built_dir = os.path.join(tmp, 'map')
+        data_dir = os.path.join(datadir, 'map')
+        built, committed = files_in(built_dir), files_in(data_dir)
+        different = []
+        for name in sorted(built | committed):
+            if name not in committed:
+                different.append(f'map/{name}: missing (the sources make it)')
+            elif name not in built:
+                different.append(f'map/{name}: no source makes it')
+            elif not filecmp.cmp(os.path.join(built_dir, name), os.path.join(data_dir, name),
+                                 shallow=False):
+                different.append(f'map/{name}: differs from what its source makes')
+    for line in different:
+        print(f'world: {line}', file=sys.stderr)
+    if different:
+        print('world: run "python3 tools/world/build.py data" to rebuild', file=sys.stderr)
+        return 1
+    print('world: map/ matches assets/world')
+    return 0
+
+
+def main(argv):
+    args = argv[1:]
+    try:
+        if len(args) == 2 and args[0] == '--check':
+            return check(args[1])
+        if len(args) != 1 or args[0].startswith('-'):
+            print(__doc__, file=sys.stderr)
+            return 2
+        world = build_world(SOURCES)
+        write_world(world, args[0])
+        print(f'world: {len(world.mazes)} mazes, {len(world.rooms)} rooms')
+        return 0
+    except WorldError as e:
+        print(f'world: {e}', file=sys.stderr)
+        return 1
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv))
