@@ -130,8 +130,7 @@ TEST(PlayerWalls, HeldTenPixelsFromTheCentreAgainstTheWind) {
   PlayWorld w;
   w.maze.Fill(40, 30, 40, kStandRow, kRock);  // a wall right of column 39
   w.maze.Fill(20, 30, 20, kStandRow, kRock);  // and left of column 21
-  w.Start(36, At(1, "down Right") + At(20, "up Right") + At(21, "down Left") +
-                  At(110, "up Left"));
+  w.Start(36, At(1, "down Right") + At(20, "up Right") + At(21, "down Left") + At(110, "up Left"));
   w.Tick(18);
   EXPECT_EQ(w.p().X, 39);
   EXPECT_EQ(w.p().OffX, 10);
@@ -182,8 +181,8 @@ TEST(PlayerWalls, StepsUpOverAOneCellGapAtSpeedButFallsInWhenSlow) {
 TEST(PlayerBlocks, StrikeBlocksChangeOnlyFromBelow) {
   for (auto [code, after] : {std::pair{37, 0}, std::pair{54, 19}, std::pair{146, 122}}) {
     PlayWorld w;
-    w.maze.Set(30, 37, code);            // two rows above her head row
-    w.maze.Set(33, kStandRow, code);     // in her way sideways: passable
+    w.maze.Set(30, 37, code);         // two rows above her head row
+    w.maze.Set(33, kStandRow, code);  // in her way sideways: passable
     w.Start(30, At(2, "down Space"));
     w.Tick(2);
     EXPECT_EQ(w.p().VY, -12);

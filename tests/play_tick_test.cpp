@@ -27,7 +27,8 @@ TEST(PlayTick, NothingMovesWhilePlayIsSwitchedOff) {
   // A tick run while Timer1 is off (as a warp composes its new scene) ignores walking, the
   // jump and the event under her, even a "%" one.
   PlayWorld w;
-  w.Start(30, At(1, "down Right") + At(2, "press Space") + At(2, "press Up"), "ev,30,39,\"%fg001+01\"\n@\n");
+  w.Start(30, At(1, "down Right") + At(2, "press Space") + At(2, "press Up"),
+          "ev,30,39,\"%fg001+01\"\n@\n");
   auto& f = w.f();
   f.Timer1.Enabled = false;
   w.Tick(2);
@@ -99,7 +100,8 @@ TEST(PlayTick, EndingRunsBeforeGameOverInTheSameTick) {
   EXPECT_TRUE(f.Timer2.Enabled);
   // The ending's pictures alone take two 4.5 s pauses; the game-over song opens after them.
   int64_t gameOverSong = -1;
-  for (const Json& op : w.State()["music"].arr) {
+  const Json state = w.State();
+  for (const Json& op : state["music"].arr) {
     if (op["op"].str == "open" && op["arg"].str.find("vorn08") != std::string::npos) {
       gameOverSong = op["ms"].Int();
     }

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -14,9 +14,9 @@ namespace play_testing {
 
 using namespace testing_support;
 
-constexpr int kOpen = 13;    // dark cave wall, free
-constexpr int kFloor = 1;    // cave rock top, solid
-constexpr int kRock = 0;     // cave rock, solid
+constexpr int kOpen = 13;  // dark cave wall, free
+constexpr int kFloor = 1;  // cave rock top, solid
+constexpr int kRock = 0;   // cave rock, solid
 constexpr int kFloorRow = 40;
 constexpr int kStandRow = 39;
 constexpr int kDumpMs = 48 * 20000;
@@ -37,8 +37,8 @@ struct PlayWorld {
     CopyGameData(dir.path());
     maze.Write(dir.path(), 1);
     WriteRoom(dir.path(), 1, room);
-    game = std::make_unique<HeadlessGame>(
-        dir.path(), script + std::to_string(kDumpMs) + " state " + (dir / "state.json").string() + "\n");
+    game = std::make_unique<HeadlessGame>(dir.path(), script + std::to_string(kDumpMs) + " state " +
+                                                          (dir / "state.json").string() + "\n");
     StartPlay(*game, 1, 1, x, y);
   }
   // The state dump of the headless runner, taken by running the clock to kDumpMs (after
@@ -49,7 +49,8 @@ struct PlayWorld {
   }
   std::vector<int> Sounds() {
     std::vector<int> slots;
-    for (const Json& e : State()["sounds"].arr) slots.push_back(static_cast<int>(e["slot"].Int()));
+    const Json state = State();
+    for (const Json& e : state["sounds"].arr) slots.push_back(static_cast<int>(e["slot"].Int()));
     return slots;
   }
   quelmire::Form1& f() { return *game->form; }

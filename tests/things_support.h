@@ -47,7 +47,8 @@ struct ThingScene {
   // How many times effect slot n was started.
   int SoundCount(int n) {
     int c = 0;
-    for (const Json& s : Dump()["sounds"].arr) c += s["slot"].Int() == n;
+    const Json state = Dump();  // kept alive for the loop
+    for (const Json& s : state["sounds"].arr) c += s["slot"].Int() == n;
     return c;
   }
 };

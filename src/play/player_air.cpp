@@ -26,10 +26,9 @@ void Form1::PlayerJumpStart() {
   static const String kRiseTicks = U"000113355";
   ObjRecord& p = Obj(0);
   // Every jump key must have been up at the last latch refresh: holding one never repeats.
-  const bool fresh = KeyLatch(0) != False && KeyLatch(2) != False && KeyLatch(3) != False &&
-                     KeyLatch(4) != False;
-  if (!(JumpButtonDown() && p.Param == 0 && AirTime < 5 && JumpLen < 4 && fresh &&
-        Timer1.Enabled))
+  const bool fresh =
+      KeyLatch(0) != False && KeyLatch(2) != False && KeyLatch(3) != False && KeyLatch(4) != False;
+  if (!(JumpButtonDown() && p.Param == 0 && AirTime < 5 && JumpLen < 4 && fresh && Timer1.Enabled))
     return;
   JumpLen = I16(6 + DigitAt(kRiseTicks, std::abs(p.VX) + 1), "JumpLen");
   // A jump just after walking off an edge is nudged forward.

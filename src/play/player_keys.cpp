@@ -32,7 +32,9 @@ bool Form1::JumpButtonDown() {
   return KeyDown(vk::Space) || KeyDown(vk::Z) || KeyDown(vk::Enter) || JoyButton(1);
 }
 
-bool Form1::LiftButtonDown() { return KeyDown(vk::X) || JoyButton(2); }
+bool Form1::LiftButtonDown() {
+  return KeyDown(vk::X) || JoyButton(2);
+}
 
 bool Form1::UpNewlyPressed() {
   return (KeyDown(vk::Up) && KeyLatch(1) != False) || (JoyDirDown(1) && KeyLatch(5) != False);

@@ -50,7 +50,8 @@ void Form1::ScrollView() {
 
   auto tile = [&](long long c, long long r, int x, int y) {
     const Integer t = Map(c, r);
-    const int32_t l = static_cast<int32_t>(Mod(t, 8) * 32), top = static_cast<int32_t>(IDiv(t, 8) * 32);
+    const int32_t l = static_cast<int32_t>(Mod(t, 8) * 32),
+                  top = static_cast<int32_t>(IDiv(t, 8) * 32);
     BltRect = platform::Rect{l, top, l + 32, top + 32};
     BltFast(map, x, y, *TileSurface, false);
   };
