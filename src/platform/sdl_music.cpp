@@ -74,6 +74,18 @@ std::string FindSoundfont() {
   return {};
 }
 
+fluid_settings_t* NewMusicSettings(int sampleRate) {
+  for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
+    fluid_set_log_function(level, QuietLog, nullptr);
+  fluid_settings_t* settings = new_fluid_settings();
+  if (settings == nullptr) return nullptr;
+  fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
+  fluid_settings_setnum(settings, "synth.gain", 0.5);  // the default 0.2 is too quiet
+  // Only the samples a song uses are loaded: FluidR3 costs ~40 MB instead of ~150 MB.
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+  return settings;
+}
+
 FluidMusic::~FluidMusic() {
   Shutdown();
 }
@@ -94,17 +106,8 @@ void FluidMusic::Start(int sampleRate, int channels) {
 
 void FluidMusic::LoadSynth(std::string soundfont, int sampleRate) {
   const auto t0 = std::chrono::steady_clock::now();
-  for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
-    fluid_set_log_function(level, QuietLog, nullptr);
-  fluid_settings_t* settings = new_fluid_settings();
-  fluid_synth_t* synth = nullptr;
-  if (settings != nullptr) {
-    fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
-    fluid_settings_setnum(settings, "synth.gain", 0.5);  // the default 0.2 is too quiet
-    // Only the samples a song uses are loaded: FluidR3 costs ~40 MB instead of ~150 MB.
-    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    synth = new_fluid_synth(settings);
-  }
+  fluid_settings_t* settings = NewMusicSettings(sampleRate);
+  fluid_synth_t* synth = settings != nullptr ? new_fluid_synth(settings) : nullptr;
   if (synth == nullptr || fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) {
     if (synth) delete_fluid_synth(synth);
     if (settings) delete_fluid_settings(settings);

@@ -66,7 +66,12 @@ void Form1::ProcessThing(int i) {
 
   // 3. A thing standing on an "&" cell runs its script, every tick it stays.
   const Integer n = EventMap(t.X, t.Y);
-  if (Left(EventText(n), 1) == U"&") RunEventScript(EventText(n));
+  if (Left(EventText(n), 1) == U"&") {
+    const uint32_t loads = RoomLoadCount;
+    RunEventScript(EventText(n));
+    // The script took play to another room: slot i now holds a thing of that room.
+    if (RoomLoadCount != loads) return;
+  }
 
   // 4. Animation counter.
   t.Anim = t.Anim >= 191 ? Integer{0} : I16(t.Anim + 1);

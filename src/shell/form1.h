@@ -77,6 +77,8 @@ class Form1 {
   void DrawPlayScreen();
   // Observer for tests: called as the room loader is about to run an init ("in") script.
   std::function<void(const String& script)> OnInitScript;
+  // Counts room loads, so a step that ran a script can tell its records were replaced.
+  uint32_t RoomLoadCount = 0;
   // Stops the game when the player stands too near the maze edge for the view: column
   // 10..247, view row (Y + LookRow) 10..252.
   void CheckViewLimits(const char* who) const;

@@ -12,6 +12,7 @@ constexpr int kLastEvent = 255;  // event numbers 1..255
 }  // namespace
 
 void Form1::LoadRoomData() {
+  ++RoomLoadCount;
   QuietMode = True;
   // All of 1..39: a room with more than 31 things must not leave them behind in the next.
   for (int i = 1; i <= kLastThing; ++i) {
