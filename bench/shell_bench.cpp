@@ -76,6 +76,14 @@ void BM_TickPacing(benchmark::State& state) {
     auto plat = platform::CreateWindowedPlatform(GameOptions());
     quelmire::Form1 form(*plat, QUELMIRE_BINARY_DIR);
     form.Form_Load();
+    // Play in the first room of the bundled world, where a new game starts.
+    form.Obj(0).X = 33;
+    form.Obj(0).Y = 38;
+    form.Obj(0).Kind = 5;
+    form.RoomNo = 1;
+    form.Life = form.LifeMax = 3;
+    form.LoadMazeMap();
+    form.LoadRoomData();
     form.Timer2.Enabled = false;
     form.Timer1.Enabled = true;
     std::vector<int64_t> late;

@@ -3,6 +3,9 @@
 // sounding, the song timeline, palette rules, screenshots and the state dump.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "media_builders.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -22,42 +25,45 @@ using platform::UsageError;
 using platform::headless::ActionKind;
 using platform::headless::ParseScript;
 using testing_support::Json;
-using testing_support::ParseJson;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
+namespace vk = platform::vk;
 
-std::string ScriptError(const std::string& text) {
+template <class E>
+std::string ErrorOf(const std::function<void()>& f) {
   try {
-    ParseScript(text, "in.txt");
-  } catch (const UsageError& e) {
+    f();
+  } catch (const E& e) {
     return e.what();
   }
   return "no error";
 }
 
 TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
-  EXPECT_EQ(ScriptError("0 down Space\n\n# waiting\n5 jump Space\n"),
-            "in.txt:4: unknown action \"jump\"");
-  EXPECT_EQ(ScriptError("10 down Shift\n"), "in.txt:1: unknown key \"Shift\"");
-  EXPECT_EQ(ScriptError("10 down space\n"), "in.txt:1: unknown key \"space\"");
-  EXPECT_EQ(ScriptError("1 down JoyButton11\n"), "in.txt:1: unknown key \"JoyButton11\"");
-  EXPECT_EQ(ScriptError("10 down A\n10 up A\n5 up A\n"),
-            "in.txt:3: time 5 is earlier than the line before (10)");
-  EXPECT_EQ(ScriptError("1 down\n"), "in.txt:1: missing key after \"down\"");
-  EXPECT_EQ(ScriptError("1 press   # no key\n"), "in.txt:1: missing key after \"press\"");
-  EXPECT_EQ(ScriptError("\r\n1 screenshot\r\n"),
-            "in.txt:2: missing file name after \"screenshot\"");
-  EXPECT_EQ(ScriptError("1 state \n"), "in.txt:1: missing file name after \"state\"");
-  EXPECT_EQ(ScriptError("7\n"), "in.txt:1: missing action");
-  EXPECT_NE(ScriptError("x down A\n").find("in.txt:1: bad time \"x\""), std::string::npos);
-  EXPECT_NE(ScriptError("-5 down A\n").find("in.txt:1: bad time"), std::string::npos);
-  EXPECT_NE(ScriptError("1 press A -3\n").find("in.txt:1: bad press length"), std::string::npos);
-  EXPECT_NE(ScriptError("1 joystick maybe\n").find("in.txt:1: joystick takes"), std::string::npos);
-  EXPECT_NE(ScriptError("1 quit now\n").find("in.txt:1: unexpected \"now\""), std::string::npos);
-  EXPECT_NE(ScriptError("1 down A B\n").find("in.txt:1: unexpected \"B\""), std::string::npos);
-  EXPECT_NE(ScriptError("99999999999999999999 quit\n").find("in.txt:1: bad time"),
-            std::string::npos);
+  const std::pair<std::string, std::string> cases[] = {
+      {"0 down Space\n\n# waiting\n5 jump Space\n", "in.txt:4: unknown action \"jump\""},
+      {"10 down Shift\n", "in.txt:1: unknown key \"Shift\""},
+      {"10 down space\n", "in.txt:1: unknown key \"space\""},
+      {"1 down JoyButton11\n", "in.txt:1: unknown key \"JoyButton11\""},
+      {"10 down A\n10 up A\n5 up A\n", "in.txt:3: time 5 is earlier than the line before (10)"},
+      {"1 down\n", "in.txt:1: missing key after \"down\""},
+      {"1 press   # no key\n", "in.txt:1: missing key after \"press\""},
+      {"\r\n1 screenshot\r\n", "in.txt:2: missing file name after \"screenshot\""},
+      {"1 state \n", "in.txt:1: missing file name after \"state\""},
+      {"7\n", "in.txt:1: missing action"},
+      {"x down A\n", "in.txt:1: bad time \"x\""},
+      {"-5 down A\n", "in.txt:1: bad time"},
+      {"99999999999999999999 quit\n", "in.txt:1: bad time"},
+      {"1 press A -3\n", "in.txt:1: bad press length"},
+      {"1 joystick maybe\n", "in.txt:1: joystick takes"},
+      {"1 quit now\n", "in.txt:1: unexpected \"now\""},
+      {"1 down A B\n", "in.txt:1: unexpected \"B\""},
+  };
+  for (const auto& [text, expected] : cases) {
+    const std::string error = ErrorOf<UsageError>([&] { ParseScript(text, "in.txt"); });
+    EXPECT_EQ(error.rfind(expected, 0), 0u) << error;
+  }
 }
 
 TEST(HeadlessScript, EveryKeyNameAndTheLineForms) {
@@ -66,27 +72,25 @@ TEST(HeadlessScript, EveryKeyNameAndTheLineForms) {
                          "Escape",   "A",     "Z",       "0",          "9",          "JoyLeft",
                          "JoyRight", "JoyUp", "JoyDown", "JoyButton1", "JoyButton10"};
   for (const char* n : names) text += "3 down " + std::string(n) + "   # held\n";
-  text += "4 screenshot shots/first frame.png\n";
-  const auto actions = ParseScript(text, "in.txt");
+  const auto actions = ParseScript(text + "4 screenshot shots/first frame.png\n", "in.txt");
   ASSERT_EQ(actions.size(), std::size(names) + 1);
-  EXPECT_EQ(actions[0].input, platform::vk::Left);
-  EXPECT_EQ(actions[7].input, platform::vk::KeyA);
-  EXPECT_EQ(actions[10].input, platform::vk::Key0 + 9);
+  EXPECT_EQ(actions[7].input, vk::KeyA);
+  EXPECT_EQ(actions[10].input, vk::Key0 + 9);
   EXPECT_EQ(actions[16].input, platform::headless::kJoyButton1 + 9);
   EXPECT_EQ(actions[17].file, "shots/first frame.png");
   EXPECT_EQ(actions[17].line, 19);
 }
 
 TEST(HeadlessScript, AReleaseFallsAtItsTimeAmongLaterLines) {
-  const auto a = ParseScript("10 press Space 100\n50 press Z\n110 down Space\n", "in.txt");
-  ASSERT_EQ(a.size(), 5u);
-  EXPECT_EQ(a[0].ms, 10);
-  EXPECT_EQ(a[1].ms, 50);
-  EXPECT_EQ(a[2].ms, 98);  // Z up after the default 48 ms
-  EXPECT_EQ(a[2].kind, ActionKind::Up);
-  EXPECT_EQ(a[3].ms, 110);  // Space up (line 1) before Space down (line 3)
-  EXPECT_EQ(a[3].kind, ActionKind::Up);
-  EXPECT_EQ(a[4].kind, ActionKind::Down);
+  // Z up after the default 48 ms; Space up (line 1) before Space down (line 3).
+  std::vector<std::tuple<int64_t, ActionKind, int>> got;
+  for (const auto& a : ParseScript("10 press Space 100\n50 press Z\n110 down Space\n", "in.txt"))
+    got.emplace_back(a.ms, a.kind, a.input);
+  EXPECT_EQ(got, (decltype(got){{10, ActionKind::Down, vk::Space},
+                                {50, ActionKind::Down, vk::Z},
+                                {98, ActionKind::Up, vk::Z},
+                                {110, ActionKind::Up, vk::Space},
+                                {110, ActionKind::Down, vk::Space}}));
 }
 
 class HeadlessPlatform : public testing::Test {
@@ -99,108 +103,81 @@ class HeadlessPlatform : public testing::Test {
     o.maxMs = maxMs;
     return platform::CreateHeadlessPlatform(o);
   }
-  // Runs the script's file names relative to the test's folder.
   std::string In(const std::string& name) const { return (dir_ / name).string(); }
-  Json State(const std::string& name) const { return ParseJson(ReadFile(dir_ / name)); }
-
-  bool KeyDown(Platform& p, int vk) {
-    uint8_t keys[256];
-    p.GetKeyboardState(keys);
-    return keys[vk] & 0x80;
+  Json State(const std::string& name) const {
+    return testing_support::ParseJson(ReadFile(dir_ / name));
   }
-
+  // The virtual keys held, each as exactly 0x80.
+  static std::vector<int> KeysDown(Platform& p) {
+    uint8_t keys[256];
+    EXPECT_NE(p.GetKeyboardState(keys), 0);
+    std::vector<int> down;
+    for (int i = 0; i < 256; ++i)
+      if (keys[i]) down.push_back(keys[i] == 0x80 ? i : -i);
+    return down;
+  }
   TempDir dir_;
 };
 
-TEST_F(HeadlessPlatform, BadScriptsAreUsageErrors) {
+TEST_F(HeadlessPlatform, ScriptErrorsNameTheScriptFile) {
+  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
+            In("in.txt") + ":2: unknown action \"wait\"");
   platform::Options o;
   o.inputScript = In("none.txt");
-  try {
-    platform::CreateHeadlessPlatform(o);
-    FAIL() << "no error";
-  } catch (const UsageError& e) {
-    EXPECT_NE(std::string(e.what()).find(In("none.txt")), std::string::npos) << e.what();
-  }
-  try {
-    Make("0 down A\n2 wait\n");
-    FAIL() << "no error";
-  } catch (const UsageError& e) {
-    EXPECT_EQ(std::string(e.what()), In("in.txt") + ":2: unknown action \"wait\"");
-  }
+  EXPECT_NE(ErrorOf<UsageError>([&] { platform::CreateHeadlessPlatform(o); }).find(o.inputScript),
+            std::string::npos);
 }
 
 TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaits) {
   auto p = Make("");
   EXPECT_EQ(p->NowUs(), 0);
-  p->DoEvents();
-  EXPECT_EQ(p->NowUs(), 1000);
+  p->DoEvents();  // a yield takes a millisecond
   p->Sleep(48);
   EXPECT_EQ(p->NowUs(), 49000);
   p->WaitUntil(100000);
-  EXPECT_EQ(p->NowUs(), 100000);
   p->WaitUntil(50000);  // already past
   p->Sleep(0);
   p->Flip();
   EXPECT_EQ(p->NowUs(), 100000);
 }
 
-TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimes) {
-  const std::string script = "0 down Left\n0 state " + In("s0.json") + "\n5 state " +
-                             In("s5.json") + "\n100 state " + In("s100.json") + "\n";
-  auto p = Make(script);
+TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimesUntilQuitOrMaxMs) {
+  auto p = Make("0 down Left\n0 state " + In("s0.json") + "\n5 state " + In("s5.json") +
+                    "\n100 state " + In("s100.json") + "\n101 state " + In("s101.json") + "\n",
+                100);
   // Time 0 comes before start-up: applied when the platform is made.
-  EXPECT_TRUE(KeyDown(*p, platform::vk::Left));
+  EXPECT_EQ(KeysDown(*p), std::vector<int>{vk::Left});
   EXPECT_EQ(State("s0.json")["clock_ms"].Int(), 0);
   EXPECT_FALSE(fs::exists(dir_ / "s5.json"));
-  p->WaitUntil(200000);  // one long wait passes both
+  p->WaitUntil(99000);  // one long wait passes several
   EXPECT_EQ(State("s5.json")["clock_ms"].Int(), 5);
+  // The run ends at max-ms after the actions due then, and none later.
+  EXPECT_THROW(p->Sleep(500), ExitRequest);
+  EXPECT_EQ(p->NowUs(), 100000);
   EXPECT_EQ(State("s100.json")["clock_ms"].Int(), 100);
-  EXPECT_EQ(p->NowUs(), 200000);
+  EXPECT_FALSE(fs::exists(dir_ / "s101.json"));
+
+  auto q = Make("30 quit\n40 state " + In("x.json") + "\n");
+  q->Sleep(29);
+  EXPECT_THROW(q->Sleep(100), ExitRequest);
+  EXPECT_EQ(q->NowUs(), 30000);
+  EXPECT_FALSE(fs::exists(dir_ / "x.json"));
+  EXPECT_THROW(Make("0 quit\n"), ExitRequest);
 }
 
 TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLength) {
   auto p = Make("10 press Space\n20 press A 5\n");
-  auto at = [&](int ms) {
+  const std::pair<int, std::vector<int>> steps[] = {{9, {}},
+                                                    {10, {vk::Space}},
+                                                    {20, {vk::Space, vk::KeyA}},
+                                                    {24, {vk::Space, vk::KeyA}},
+                                                    {25, {vk::Space}},
+                                                    {57, {vk::Space}},
+                                                    {58, {}}};
+  for (const auto& [ms, down] : steps) {
     p->WaitUntil(int64_t{ms} * 1000);
-    return std::make_pair(KeyDown(*p, platform::vk::Space), KeyDown(*p, platform::vk::KeyA));
-  };
-  EXPECT_EQ(at(9), std::make_pair(false, false));
-  EXPECT_EQ(at(10), std::make_pair(true, false));
-  EXPECT_EQ(at(20), std::make_pair(true, true));
-  EXPECT_EQ(at(24), std::make_pair(true, true));
-  EXPECT_EQ(at(25), std::make_pair(true, false));
-  EXPECT_EQ(at(57), std::make_pair(true, false));
-  EXPECT_EQ(at(58), std::make_pair(false, false));
-
-  auto q = Make("10 press Space 100\n110 down Space\n");
-  q->WaitUntil(110000);
-  EXPECT_TRUE(KeyDown(*q, platform::vk::Space));  // released, then pressed again at 110
-}
-
-TEST_F(HeadlessPlatform, MaxMsEndsTheRunAfterTheActionsUpToIt) {
-  auto p = Make("50 state " + In("a.json") + "\n100 state " + In("b.json") + "\n101 state " +
-                    In("c.json") + "\n",
-                100);
-  p->WaitUntil(99000);
-  EXPECT_TRUE(fs::exists(dir_ / "a.json"));
-  try {
-    p->Sleep(500);
-    FAIL() << "the run went on";
-  } catch (const ExitRequest& e) {
-    EXPECT_EQ(e.status, 0);
+    EXPECT_EQ(KeysDown(*p), down) << ms;
   }
-  EXPECT_EQ(p->NowUs(), 100000);
-  EXPECT_EQ(State("b.json")["clock_ms"].Int(), 100);
-  EXPECT_FALSE(fs::exists(dir_ / "c.json"));
-}
-
-TEST_F(HeadlessPlatform, QuitEndsTheRunAtItsTime) {
-  auto p = Make("30 quit\n40 state " + In("x.json") + "\n");
-  p->Sleep(29);
-  EXPECT_THROW(p->Sleep(100), ExitRequest);
-  EXPECT_EQ(p->NowUs(), 30000);
-  EXPECT_FALSE(fs::exists(dir_ / "x.json"));
-  EXPECT_THROW(Make("0 quit\n"), ExitRequest);
 }
 
 TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
@@ -208,36 +185,19 @@ TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
   WriteFile(dir_ / "wave" / "door.wav", media_builders::Wav(1, 8000, 8, 800));  // 100 ms
   auto p = Make("150 state " + In("s.json") + "\n");
   p->OpenSoundDevice();
-  p->LoadSound(3, In("wave/door.wav"));
-  p->LoadSound(5, In("wave/door.wav"));
+  for (int slot : {3, 5}) p->LoadSound(slot, In("wave/door.wav"));
+  EXPECT_THROW(p->LoadSound(10, In("wave/door.wav")), FatalError);
   p->PlaySound(3);
   p->PlaySound(5);  // another effect in the same tick sounds too
-  p->Sleep(50);
+  p->Sleep(99);
   p->PlaySound(3);  // still sounding
-  p->Sleep(49);
-  p->PlaySound(3);
   p->Sleep(1);
-  p->PlaySound(3);  // ended at 100 ms
-  p->PlaySound(3);
-  p->PlaySound(4);  // not loaded
-  p->PlaySound(10);
-  p->PlaySound(-1);
+  for (int slot : {3, 3, 4}) p->PlaySound(slot);  // ended at 100 ms; 4 is not loaded
   p->Sleep(50);
-  const Json sounds = State("s.json")["sounds"];
-  ASSERT_EQ(sounds.arr.size(), 3u);
-  EXPECT_EQ(sounds[0]["ms"].Int(), 0);
-  EXPECT_EQ(sounds[0]["slot"].Int(), 3);
-  EXPECT_EQ(sounds[1]["slot"].Int(), 5);
-  EXPECT_EQ(sounds[2]["ms"].Int(), 100);
-  EXPECT_EQ(sounds[2]["slot"].Int(), 3);
-
-  try {
-    p->LoadSound(2, In("wave/missing.wav"));
-    FAIL() << "no error";
-  } catch (const FatalError& e) {
-    EXPECT_NE(std::string(e.what()).find(In("wave/missing.wav")), std::string::npos);
-  }
-  EXPECT_THROW(p->LoadSound(10, In("wave/door.wav")), FatalError);
+  const Json state = State("s.json");
+  std::vector<std::pair<long long, long long>> sounds;
+  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
+  EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
 }
 
 TEST_F(HeadlessPlatform, SongsPlayAndEndOnTheVirtualClock) {
@@ -248,14 +208,13 @@ TEST_F(HeadlessPlatform, SongsPlayAndEndOnTheVirtualClock) {
             Midi(0, 480,
                  {Tempo(0, 500000) + NoteOn(0, 60) + Tempo(960, 1000000) + NoteOff(6720, 60) +
                   EndOfTrack(0)}));
-  auto p = Make("60000 state " + In("s.json") + "\n");
+  auto p = Make("");
   auto& m = p->Music();
   auto at = [&](int64_t ms) {
     p->WaitUntil(ms * 1000);
     return m.Mode();
   };
-  EXPECT_EQ(m.Mode(), "");
-  EXPECT_EQ(m.Play(), 263);  // nothing open: refused, still logged
+  EXPECT_EQ(m.Play(), 263);  // nothing open
   EXPECT_EQ(m.Open(In("midi/vorn01.mid")), 0);
   EXPECT_EQ(m.SetTimeFormatSongPointer(), 0);
   EXPECT_EQ(m.Mode(), "stopped");  // open, never played
@@ -272,101 +231,59 @@ TEST_F(HeadlessPlatform, SongsPlayAndEndOnTheVirtualClock) {
   m.Play();
   at(29000);
   m.Stop();
-  EXPECT_EQ(m.Mode(), "stopped");
   EXPECT_EQ(at(35000), "stopped");
   m.Play();
   EXPECT_EQ(at(47999), "playing");
   EXPECT_EQ(at(48000), "stopped");
-  // A seek stops a playing song.
+  // A seek stops a playing song; closing leaves none.
   m.SeekStart();
-  m.Play();
-  EXPECT_EQ(m.Mode(), "playing");
+  EXPECT_EQ(m.Play(), 0);
   m.SeekStart();
   EXPECT_EQ(m.Mode(), "stopped");
   EXPECT_EQ(m.Close(), 0);
   EXPECT_EQ(m.Mode(), "");
-  EXPECT_NE(m.Open(In("midi/vorn05.mid")), 0);  // missing: nothing open, silent
-  EXPECT_EQ(m.Mode(), "");
-  EXPECT_NE(m.Play(), 0);
-  EXPECT_EQ(m.Mode(), "");
-  p->WaitUntil(60000 * 1000);
-
-  const Json music = State("s.json")["music"];
-  const std::vector<std::pair<int64_t, std::string>> want = {
-      {0, "play"},          {0, "open"},           {0, "play"},     {15000, "seek_start"},
-      {15000, "play_from"}, {27000, "seek_start"}, {27000, "play"}, {29000, "stop"},
-      {35000, "play"},      {48000, "seek_start"}, {48000, "play"}, {48000, "seek_start"},
-      {48000, "close"},     {48000, "open"},       {48000, "play"}};
-  ASSERT_EQ(music.arr.size(), want.size());
-  for (size_t i = 0; i < want.size(); ++i) {
-    EXPECT_EQ(music[i]["ms"].Int(), want[i].first) << i;
-    EXPECT_EQ(music[i]["op"].str, want[i].second) << i;
-    EXPECT_EQ(music[i].Has("arg"), want[i].second == "open" || want[i].second == "play_from");
-  }
-  EXPECT_EQ(music[1]["arg"].str, "midi/vorn01.mid");
-  EXPECT_EQ(music[4]["arg"].Int(), 16);
-  EXPECT_EQ(music[13]["arg"].str, "midi/vorn05.mid");
 }
 
 TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   auto p = Make(
       "0 joystick on\n0 down JoyLeft\n0 down JoyButton9\n10 down JoyDown\n10 down JoyRight\n"
       "10 up JoyLeft\n20 joystick off\n30 joystick on\n");
-  EXPECT_EQ(p->JoyNumDevs(), 1);
   EXPECT_TRUE(p->TakeJoystickAdded());
-  EXPECT_FALSE(p->TakeJoystickAdded());
+  EXPECT_FALSE(p->TakeJoystickAdded());  // once
   platform::JoyInfo j;
   ASSERT_EQ(p->JoyGetPos(0, j), 0);
-  EXPECT_EQ(j.xpos, 0u);
-  EXPECT_EQ(j.ypos, 32767u);
-  EXPECT_EQ(j.buttons, 1u << 8);
+  EXPECT_EQ(std::tuple(j.xpos, j.ypos, j.buttons), std::tuple(0u, 32767u, 1u << 8));
   EXPECT_NE(p->JoyGetPos(1, j), 0);
   p->WaitUntil(10000);
   ASSERT_EQ(p->JoyGetPos(0, j), 0);
-  EXPECT_EQ(j.xpos, 65535u);
-  EXPECT_EQ(j.ypos, 65535u);
-  p->WaitUntil(20000);
+  EXPECT_EQ(std::tuple(j.xpos, j.ypos), std::tuple(65535u, 65535u));
+  p->WaitUntil(20000);  // unplugged
   EXPECT_EQ(p->JoyNumDevs(), 0);
   EXPECT_NE(p->JoyGetPos(0, j), 0);
   EXPECT_FALSE(p->TakeJoystickAdded());
   p->WaitUntil(30000);
   EXPECT_TRUE(p->TakeJoystickAdded());
   EXPECT_EQ(p->JoyNumDevs(), 1);
-
-  auto none = Make("");
-  EXPECT_EQ(none->JoyNumDevs(), 0);
-  EXPECT_FALSE(none->TakeJoystickAdded());
 }
 
-TEST_F(HeadlessPlatform, KeyboardSnapshotByVirtualKey) {
-  auto p = Make("0 down Q\n0 down 7\n0 down Enter\n");
-  uint8_t keys[256];
-  EXPECT_NE(p->GetKeyboardState(keys), 0);
-  for (int i = 0; i < 256; ++i) {
-    const bool down = i == platform::vk::Q || i == '7' || i == platform::vk::Enter;
-    EXPECT_EQ(keys[i], down ? 0x80 : 0) << i;
-  }
-}
-
-TEST_F(HeadlessPlatform, PaletteWritesNeverReachEntry255) {
+TEST_F(HeadlessPlatform, PaletteWritesNeverReachEntry255AndBadRangesAreFatal) {
   auto p = Make("");
   platform::Palette pal{};
   for (size_t i = 0; i < 256; ++i) pal[i] = {static_cast<uint8_t>(i), 1, 2, 0};
   p->SetPalette(pal);
-  std::vector<platform::PaletteEntry> black(256);
+  std::vector<platform::PaletteEntry> black(300);
   p->SetEntries(0, 256, black.data());
   EXPECT_EQ(p->DisplayPalette()[254], platform::PaletteEntry{});
   EXPECT_EQ(p->DisplayPalette()[255], pal[255]);
   p->SetEntries(250, 3, pal.data());
   std::vector<platform::PaletteEntry> got(4);
   p->GetEntries(249, 4, got.data());
-  EXPECT_EQ(got[0], platform::PaletteEntry{});
-  EXPECT_EQ(got[1], pal[0]);
-  EXPECT_EQ(got[3], pal[2]);
-  EXPECT_THROW(p->SetEntries(250, 7, pal.data()), FatalError);
-  EXPECT_THROW(p->SetEntries(-1, 1, pal.data()), FatalError);
-  EXPECT_THROW(p->GetEntries(0, 257, got.data()), FatalError);
-  EXPECT_THROW(p->GetEntries(3, -1, got.data()), FatalError);
+  EXPECT_EQ(got, (std::vector<platform::PaletteEntry>{{}, pal[0], pal[1], pal[2]}));
+  const std::pair<int, int> badRanges[] = {{250, 7}, {-1, 1}, {0, 257}, {3, -1}};
+  for (const auto& [start, count] : badRanges) {
+    EXPECT_THROW(p->SetEntries(start, count, black.data()), FatalError) << start << "," << count;
+    EXPECT_THROW(p->GetEntries(start, count, black.data()), FatalError) << start << "," << count;
+  }
 }
 
 TEST_F(HeadlessPlatform, ScreenshotShowsTheVisibleSurfaceThroughTheDisplayPalette) {
@@ -378,26 +295,16 @@ TEST_F(HeadlessPlatform, ScreenshotShowsTheVisibleSurfaceThroughTheDisplayPalett
   p->Primary().Fill(5);
   p->Back().Fill(6);  // not shown until the flip
   p->Sleep(10);
-  platform::PaletteEntry dim{1, 2, 3, 0};
-  p->SetEntries(5, 1, &dim);
+  const platform::PaletteEntry dim{1, 2, 3, 0};
+  p->SetEntries(6, 1, &dim);
+  p->Flip();
+  EXPECT_EQ(p->Back().At(639, 479), 5);
   p->Sleep(10);
   const auto a = png_reader::DecodeStoredPng(ReadFile(dir_ / "a.png"));
   const auto b = png_reader::DecodeStoredPng(ReadFile(dir_ / "b.png"));
-  ASSERT_EQ(a.width, 640u);
-  ASSERT_EQ(a.height, 480u);
+  ASSERT_EQ(std::tuple(a.width, a.height, b.width), std::tuple(640u, 480u, 640u));
   EXPECT_EQ(a.rgb.substr(0, 3), std::string("\x0A\x14\x1E"));
   EXPECT_EQ(b.rgb.substr(3 * 1000, 3), std::string("\x01\x02\x03"));
-}
-
-TEST_F(HeadlessPlatform, FlipExchangesVisibleSurfaceAndBackBuffer) {
-  auto p = Make("");
-  EXPECT_EQ(p->Primary().Name(), "visible surface");
-  EXPECT_EQ(p->Back().Name(), "back buffer");
-  EXPECT_EQ(p->Primary().Width(), 640);
-  p->Back().Fill(7);
-  p->Flip();
-  EXPECT_EQ(p->Primary().At(639, 479), 7);
-  EXPECT_EQ(p->Back().At(0, 0), 0);
 }
 
 TEST_F(HeadlessPlatform, TextInkIsTheNearestEntryOfTheAttachedPalette) {
@@ -409,38 +316,27 @@ TEST_F(HeadlessPlatform, TextInkIsTheNearestEntryOfTheAttachedPalette) {
   p->SetEntries(0, 255, black.data());  // faded out: the ink colour does not change
   p->Back().Fill(0);
   p->DrawText(p->Back(), 8, 8, "あA", 0xFFFFFF);
-  int ink = 0;
-  for (int y = 8; y < 24; ++y) {
-    for (int x = 8; x < 32; ++x) {
-      const uint8_t v = p->Back().At(x, y);
-      EXPECT_TRUE(v == 0 || v == 9) << int{v};
-      ink += v == 9;
-    }
-  }
-  EXPECT_GT(ink, 20);
+  std::map<int, int> count;
+  for (int y = 8; y < 24; ++y)
+    for (int x = 8; x < 32; ++x) ++count[p->Back().At(x, y)];
+  EXPECT_EQ(count.size(), 2u);
+  EXPECT_GT(count[9], 20);
 }
 
 TEST_F(HeadlessPlatform, StateDumpJoinsTheGameAndThePlatform) {
   auto p = Make("5 state " + In("s.json") + "\n");
   p->stateDumper = [] { return std::string("\"Life\":3,\"EventText\":[\"扉が開いた\\n\"]"); };
-  p->ShowCursor(false);
   platform::Palette pal{};
   pal[1] = {9, 8, 7, 0};
   p->SetPalette(pal);
   p->Sleep(5);
   const Json s = State("s.json");
-  ASSERT_EQ(s.type, Json::Object);
   EXPECT_EQ(s["Life"].Int(), 3);
   EXPECT_EQ(s["EventText"][0].str, "扉が開いた\n");
-  EXPECT_EQ(s["clock_ms"].Int(), 5);
-  EXPECT_FALSE(s["cursor_visible"].b);
   ASSERT_EQ(s["display_palette"].arr.size(), 256u);
   ASSERT_EQ(s["display_palette"][1].arr.size(), 3u);
   EXPECT_EQ(s["display_palette"][1][0].Int(), 9);
   EXPECT_EQ(s["display_palette"][1][2].Int(), 7);
-  EXPECT_EQ(s["sounds"].type, Json::Array);
-  EXPECT_EQ(s["music"].type, Json::Array);
-
   // Without a game (a state at time 0 comes before start-up) the platform's part stands alone.
   auto q = Make("0 state " + In("q.json") + "\n");
   EXPECT_TRUE(State("q.json")["cursor_visible"].b);
@@ -448,15 +344,18 @@ TEST_F(HeadlessPlatform, StateDumpJoinsTheGameAndThePlatform) {
 
 TEST(JsonString, StringsAreEscapedAndAlwaysValidUtf8) {
   using platform::JsonString;
-  EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x7F/"), "\"a\\\"b\\\\c\\n\\t\\u0001\\u007f/\"");
-  EXPECT_EQ(JsonString("スイッチを押した♥"), "\"スイッチを押した♥\"");
-  EXPECT_EQ(JsonString("\xF0\x9F\x8E\xB5"), "\"\xF0\x9F\x8E\xB5\"");
   const std::string bad = "\xEF\xBF\xBD";
-  EXPECT_EQ(JsonString("x\xFFy"), "\"x" + bad + "y\"");
-  EXPECT_EQ(JsonString("\xE3\x81"), "\"" + bad + bad + "\"");            // cut short
-  EXPECT_EQ(JsonString("\xC0\xAF"), "\"" + bad + bad + "\"");            // overlong
-  EXPECT_EQ(JsonString("\xED\xA0\x80"), "\"" + bad + bad + bad + "\"");  // surrogate
-  EXPECT_EQ(JsonString(std::string("a\0b", 3)), "\"a\\u0000b\"");
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\"b\\c\n\t\x01\x7F/", "a\\\"b\\\\c\\n\\t\\u0001\\u007f/"},
+      {"スイッチを押した♥", "スイッチを押した♥"},
+      {"\xF0\x9F\x8E\xB5", "\xF0\x9F\x8E\xB5"},
+      {"x\xFFy", "x" + bad + "y"},
+      {"\xE3\x81", bad + bad},            // cut short
+      {"\xC0\xAF", bad + bad},            // overlong
+      {"\xED\xA0\x80", bad + bad + bad},  // surrogate
+      {std::string("a\0b", 3), "a\\u0000b"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(JsonString(in), "\"" + out + "\"");
 }
 
 TEST(ListFiles, RegularFilesWithTheSuffixSorted) {
