@@ -23,7 +23,7 @@ std::string FindSoundfont();
 // The synthesizer's settings for the given output rate: the game's gain and sample loading,
 // and its chatter silenced. Shared by the song device and the offline renderer so that both
 // sound alike. The caller frees it with delete_fluid_settings; null when out of memory.
-fluid_settings_t* NewMusicSettings(int sampleRate);
+fluid_settings_t* NewMusicSettings(int sampleRate, const std::string& soundfont);
 
 class FluidMusic : public MusicDevice {
  public:

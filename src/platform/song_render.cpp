@@ -63,7 +63,7 @@ bool RenderSong(const std::string& midiPath, std::vector<int16_t>& stereoOut, in
   const std::string font = FindSoundfont();
   if (font.empty()) return fail("no General MIDI soundfont installed");
 
-  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(NewMusicSettings(sampleRate));
+  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(NewMusicSettings(sampleRate, font));
   if (!settings) return fail("cannot create the synthesizer settings");
   // Timed by the samples written, not by the clock: rendering runs faster than real time.
   fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
