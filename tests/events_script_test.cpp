@@ -11,12 +11,6 @@ using namespace events_test;
 using quelmire::False;
 using quelmire::True;
 
-std::vector<int> SoundSlots(const Json& state) {
-  std::vector<int> slots;
-  for (const Json& s : state["sounds"].arr) slots.push_back(static_cast<int>(s["slot"].Int()));
-  return slots;
-}
-
 TEST(EventScript, EmptyOrUnknownTextChangesNothingButQuietMode) {
   EventGame g;
   g.Load();

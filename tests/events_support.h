@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -70,6 +71,13 @@ inline std::string PressEvery100(int64_t from, int64_t to, const char* key = "Z"
     s += std::to_string(t) + " press " + key + " 40\n";
   }
   return s;
+}
+
+// The effect slots started so far, in order, from a state dump.
+inline std::vector<int> SoundSlots(const Json& state) {
+  std::vector<int> slots;
+  for (const Json& s : state["sounds"].arr) slots.push_back(static_cast<int>(s["slot"].Int()));
+  return slots;
 }
 
 }  // namespace events_test

@@ -13,12 +13,6 @@ using namespace events_test;
 using quelmire::False;
 using quelmire::True;
 
-std::vector<int> SoundSlots(const Json& state) {
-  std::vector<int> slots;
-  for (const Json& s : state["sounds"].arr) slots.push_back(static_cast<int>(s["slot"].Int()));
-  return slots;
-}
-
 TEST(EventTriggers, InitScriptsRunQuietlyWhileTheRoomLoads) {
   EventGame g("", "in,\"mc040,038,065se007fg001=01\"\r\nin,\"mc041,038,079\"\r\n@\r\n");
   g.Play();

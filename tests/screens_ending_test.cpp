@@ -14,20 +14,7 @@ using namespace screens_test;
 using quelmire::NumberText;
 using quelmire::String;
 
-struct Playing {
-  explicit Playing(const std::function<std::string(const Probes&)>& script) {
-    CopyGameData(dir.path());
-    WriteSmallWorld(dir.path());
-    g = std::make_unique<HeadlessGame>(dir.path(), InTimeOrder(script(probes)));
-    probes.Install(*g);
-    StartPlay(*g, 5, 1, 33, 38);
-  }
-  quelmire::Form1& f() { return *g->form; }
-  long long ms() { return g->plat->NowUs() / 1000; }
-  TempDir dir;
-  Probes probes;
-  std::unique_ptr<HeadlessGame> g;
-};
+using Playing = SmallWorldPlay;
 
 std::string KeyPressesFrom(long long from, long long to) {
   std::string s;

@@ -10,20 +10,7 @@ namespace {
 
 using namespace screens_test;
 
-struct Paused {
-  explicit Paused(const std::function<std::string(const Probes&)>& script) {
-    CopyGameData(dir.path());
-    WriteSmallWorld(dir.path());
-    g = std::make_unique<HeadlessGame>(dir.path(), script(probes));
-    probes.Install(*g);
-    StartPlay(*g, 5, 1, 33, 38);
-  }
-  quelmire::Form1& f() { return *g->form; }
-  long long ms() { return g->plat->NowUs() / 1000; }
-  TempDir dir;
-  Probes probes;
-  std::unique_ptr<HeadlessGame> g;
-};
+using Paused = SmallWorldPlay;
 
 std::string At(long long ms, const std::string& action) {
   return std::to_string(ms) + " " + action + "\n";

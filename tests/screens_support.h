@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,23 @@ inline std::string InTimeOrder(const std::string& script) {
   for (const auto& l : lines) out += l.second + "\n";
   return out;
 }
+
+// The small world in play at its start cell, with probes, driven by a script written with them
+// (its lines are put in time order).
+struct SmallWorldPlay {
+  explicit SmallWorldPlay(const std::function<std::string(const Probes&)>& script) {
+    CopyGameData(dir.path());
+    WriteSmallWorld(dir.path());
+    g = std::make_unique<HeadlessGame>(dir.path(), InTimeOrder(script(probes)));
+    probes.Install(*g);
+    StartPlay(*g, 5, 1, 33, 38);
+  }
+  quelmire::Form1& f() { return *g->form; }
+  long long ms() { return g->plat->NowUs() / 1000; }
+  TempDir dir;
+  Probes probes;
+  std::unique_ptr<HeadlessGame> g;
+};
 
 // Runs of equal looks, in order (e.g. base, white, base, ...), from looks taken in time order.
 inline std::vector<std::string> Runs(const std::vector<std::string>& looks) {
