@@ -5,6 +5,11 @@ decorations. The catalogue (CATALOGUE) names each code's recipe; docs/TILES.md d
 """
 
 import math
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import tile_classes  # noqa: E402
 
 from lib import Canvas, C, rshade, ramp, fbm, vnoise, hash2, dith, Rng
 from draw import stroke, shaded_disc, vgrad
@@ -1076,9 +1081,7 @@ CATALOGUE.update({
     159: ('black void (variant)', F(misc_bg, 'void', 159)),
 })
 
-ATTR = ["33333333", "00033003", "33333303", "33333203", "33300400", "33300000", "12121240", "00000000",
-        "00000000", "00005500", "00005500", "00005500", "00000000", "00003303", "33003333", "33330000",
-        "00300000", "00000000", "00400000", "00000000"]
+ATTR = tile_classes.rows()  # the game's own table
 
 
 def attr(code):

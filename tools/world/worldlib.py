@@ -5,6 +5,10 @@ give the same bytes.
 """
 import os
 import re
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import tile_classes  # noqa: E402
 
 SIZE = 256
 # The view is cut from the map around the player: the player's column must stay in 10..247 and
@@ -12,13 +16,8 @@ SIZE = 256
 COL_MIN, COL_MAX = 10, 247
 ROW_MIN, ROW_MAX = 10, 247
 
-# Class of each tile code, row by row of the tile sheet: 0 free, 1 hurts, 2 hurts and knocks
-# back, 3 solid, 4 strike block, 5 healing spot. The game fills TileAttr from the same table.
-_CLASS_ROWS = [
-    "33333333", "00033003", "33333303", "33333203", "33300400", "33300000", "12121240",
-    "00000000", "00000000", "00005500", "00005500", "00005500", "00000000", "00003303",
-    "33003333", "33330000", "00300000", "00000000", "00400000", "00000000",
-]
+# Class of each tile code, from the game's own table (tools/tile_classes.py).
+_CLASS_ROWS = tile_classes.rows()
 TILE_CLASS = [int(ch) for row in _CLASS_ROWS for ch in row]
 SOLID = 3
 
