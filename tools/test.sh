@@ -1,10 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quelmire with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs every test.
+# Installs what is missing, builds the player's configuration and starts it headless, then builds
+# Quelmire with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Warnings are errors in both builds here, never in a player's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUELMIRE_SANITIZE=ON
-cmake --build build-test -j"$(nproc)"
+jobs="$(nproc)"
+
+# 1. Exactly what tools/play.sh builds, with warnings as errors, and a short headless game on it.
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DQUELMIRE_TESTS=OFF -DQUELMIRE_BENCH=OFF \
+  -DQUELMIRE_WERROR=ON
+cmake --build build-release -j"$jobs"
+smoke="$(mktemp -d)"
+(cd "$smoke" && "$OLDPWD/build-release/quelmire" --headless --input "$OLDPWD/tests/smoke/release.txt")
+python3 - "$smoke/smoke-state.json" <<'PY'
+import json, sys
+s = json.load(open(sys.argv[1]))
+if not (s["Timer1"] and s["RoomNo"] == 1):
+    sys.exit(f"smoke run: expected play in room 1, got RoomNo={s['RoomNo']} Timer1={s['Timer1']}")
+print(f"smoke run: playing in room 1 at cell {s['Obj'][0]['X']},{s['Obj'][0]['Y']}")
+PY
+rm -rf "$smoke"
+
+# 2. The sanitizer build and every test.
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUELMIRE_SANITIZE=ON -DQUELMIRE_WERROR=ON
+cmake --build build-test -j"$jobs"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-ctest --test-dir build-test --output-on-failure -j"$(nproc)"
+ctest --test-dir build-test --output-on-failure -j"$jobs"

@@ -33,9 +33,10 @@ std::string Form1::SaveFileText() const {
   text.reserve(8 * 1024);
   for (long long v : {p.X, p.Y, p.Kind, LifeMax, Life, RoomNo}) text += Number(v);
   text += "\r\n";
-  for (int i = 0; i <= 39; ++i) text += Number(ItemCount(i)) + "\r\n";
-  for (int i = 0; i <= 511; ++i) text += Number(Flags(i)) + "\r\n";
-  for (int i = 0; i <= 511; ++i) text += "\"" + ToUtf8(TakenList(i)) + "\"\r\n";
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on chained operator+.
+  for (int i = 0; i <= 39; ++i) (text += Number(ItemCount(i))) += "\r\n";
+  for (int i = 0; i <= 511; ++i) (text += Number(Flags(i))) += "\r\n";
+  for (int i = 0; i <= 511; ++i) ((text += '"') += ToUtf8(TakenList(i))) += "\"\r\n";
   return text;
 }
 
