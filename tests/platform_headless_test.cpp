@@ -58,6 +58,7 @@ TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
       {"1 press A -3\n", "in.txt:1: bad press length"},
       {"1 joystick maybe\n", "in.txt:1: joystick takes"},
       {"1 quit now\n", "in.txt:1: unexpected \"now\""},
+      {"1 close now\n", "in.txt:1: unexpected \"now\""},
       {"1 down A B\n", "in.txt:1: unexpected \"B\""},
   };
   for (const auto& [text, expected] : cases) {
@@ -163,17 +164,29 @@ TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimesUntilQuitOrMaxMs) {
   EXPECT_EQ(q->NowUs(), 30000);
   EXPECT_FALSE(fs::exists(dir_ / "x.json"));
   EXPECT_THROW(Make("0 quit\n"), ExitRequest);
+
+  // A close ends the wait in progress at its own time; later waits take their time.
+  auto c = Make("30 close\n");
+  EXPECT_FALSE(c->CloseRequested());
+  c->Sleep(4500);
+  EXPECT_TRUE(c->CloseRequested());
+  EXPECT_EQ(c->NowUs(), 30000);
+  c->WaitUntil(90000);
+  EXPECT_EQ(c->NowUs(), 90000);
 }
 
-TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLength) {
-  auto p = Make("10 press Space\n20 press A 5\n");
+// A press shorter than the time between two reads is a tap: the next read only sees it.
+TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLengthAndATapIsReadOnce) {
+  auto p = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");
   const std::pair<int, std::vector<int>> steps[] = {{9, {}},
                                                     {10, {vk::Space}},
                                                     {20, {vk::Space, vk::KeyA}},
                                                     {24, {vk::Space, vk::KeyA}},
                                                     {25, {vk::Space}},
                                                     {57, {vk::Space}},
-                                                    {58, {}}};
+                                                    {58, {}},
+                                                    {70, {vk::Q, vk::Z}},
+                                                    {70, {}}};
   for (const auto& [ms, down] : steps) {
     p->WaitUntil(int64_t{ms} * 1000);
     EXPECT_EQ(KeysDown(*p), down) << ms;
@@ -247,7 +260,7 @@ TEST_F(HeadlessPlatform, SongsPlayAndEndOnTheVirtualClock) {
 TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   auto p = Make(
       "0 joystick on\n0 down JoyLeft\n0 down JoyButton9\n10 down JoyDown\n10 down JoyRight\n"
-      "10 up JoyLeft\n20 joystick off\n30 joystick on\n");
+      "10 up JoyLeft\n20 joystick off\n30 joystick on\n40 press JoyButton2 1\n40 press JoyUp 1\n");
   EXPECT_TRUE(p->TakeJoystickAdded());
   EXPECT_FALSE(p->TakeJoystickAdded());  // once
   platform::JoyInfo j;
@@ -264,6 +277,15 @@ TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   p->WaitUntil(30000);
   EXPECT_TRUE(p->TakeJoystickAdded());
   EXPECT_EQ(p->JoyNumDevs(), 1);
+  // Taps of button 2 and up: every read shows them until the next wait.
+  p->WaitUntil(45000);
+  for (int read = 0; read < 2; ++read) {
+    ASSERT_EQ(p->JoyGetPos(0, j), 0);
+    EXPECT_EQ(std::tuple(j.ypos, j.buttons), std::tuple(0u, 2u | 1u << 8));
+  }
+  p->DoEvents();
+  ASSERT_EQ(p->JoyGetPos(0, j), 0);
+  EXPECT_EQ(std::tuple(j.ypos, j.buttons), std::tuple(65535u, 1u << 8));  // as held
 }
 
 TEST_F(HeadlessPlatform, PaletteWritesNeverReachEntry255AndBadRangesAreFatal) {

@@ -1,14 +1,19 @@
 // The windowed platform on SDL's dummy video and audio drivers: keys by physical position,
-// the full-screen switch kept from the game, game pads as the joystick, the font's advances,
-// text colours, palette bounds, sound effects and the song device's modes.
+// quick taps, the full-screen switch kept from the game, closing and signals, game pads as the
+// joystick, the font's advances, text colours, palette bounds, sound effects, playing without
+// sound and the song device's modes.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <climits>
+#include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "media_builders.h"
 #include "platform/error.h"
@@ -85,6 +90,56 @@ TEST_F(Windowed, KeysAreReadByPositionWhateverTheLayout) {
   focus.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
   SDL_PushEvent(&focus);
   EXPECT_EQ(KeysDown(*p), std::vector<int>{});
+}
+
+TEST_F(Windowed, ATapIsReadOnceWhileHeldKeysAndRepeatsStayAsTheyWere) {
+  auto p = Make();
+  p->SetDisplayMode();
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_Q, SDLK_q);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_Q, SDLK_q);
+  PushKey(SDL_KEYDOWN, SDL_SCANCODE_SPACE, SDLK_SPACE);
+  EXPECT_EQ(KeysDown(*p), (std::vector<int>{vk::Space, vk::Q}));
+  EXPECT_EQ(KeysDown(*p), std::vector<int>{vk::Space});
+  // A held key's repeats and its release: no new press.
+  SDL_Event repeat{};
+  repeat.type = SDL_KEYDOWN;
+  repeat.key.repeat = 1;
+  repeat.key.keysym.scancode = SDL_SCANCODE_SPACE;
+  SDL_PushEvent(&repeat);
+  PushKey(SDL_KEYUP, SDL_SCANCODE_SPACE, SDLK_SPACE);
+  EXPECT_EQ(KeysDown(*p), std::vector<int>{});
+}
+
+// A close request, or SIGTERM / SIGINT, arriving from elsewhere 30 ms into a long sleep.
+TEST_F(Windowed, CloseOrSignalEndsALongSleepAtOnce) {
+  const std::function<void()> senders[] = {
+      [] {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+      },
+      [] { kill(getpid(), SIGTERM); },
+      [] { kill(getpid(), SIGINT); },
+  };
+  for (const auto& send : senders) {
+    auto p = Make();
+    p->SetDisplayMode();
+    EXPECT_FALSE(p->CloseRequested());
+    std::thread sender([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      send();
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    p->Sleep(4500);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    sender.join();
+    EXPECT_TRUE(p->CloseRequested());
+    EXPECT_LT(ms, 100);
+    p->WaitUntil(p->NowUs() + 2000000);  // and every later wait is over at once
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(130));
+  }
 }
 
 TEST_F(Windowed, FullScreenSwitchesDoNotReachTheGameAndClosingIsReported) {
@@ -203,6 +258,25 @@ TEST_F(Windowed, PadPluggedInLaterDrivesAxesAndButtons) {
     EXPECT_EQ(Read(*p).buttons, bits);
     pad.Button(button, false);
   }
+
+  // Taps between two pumps: button 2 and d-pad left read as down by every read until the next
+  // pump, then they are over.
+  for (auto button : {SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_DPAD_LEFT}) {
+    for (Uint32 type : {SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP}) {
+      SDL_Event e{};
+      e.type = type;
+      e.cbutton.which = SDL_JoystickInstanceID(pad.joystick);
+      e.cbutton.button = static_cast<Uint8>(button);
+      SDL_PushEvent(&e);
+    }
+  }
+  info = Read(*p);
+  EXPECT_EQ(std::tuple(info.buttons, info.xpos), std::tuple(2u, 0u));
+  ASSERT_EQ(p->JoyGetPos(0, info), 0);
+  EXPECT_EQ(std::tuple(info.buttons, info.xpos), std::tuple(2u, 0u));
+  info = Read(*p);
+  EXPECT_EQ(info.buttons, 0u);
+  EXPECT_GT(info.xpos, 655u);
 
   // Unplugged: the pad no longer answers.
   pad.Detach();
@@ -340,6 +414,38 @@ TEST_F(WindowedSound, MissingOrMalformedSongLeavesMusicSilent) {
     EXPECT_EQ(m.Mode(), "");
     EXPECT_NE(m.Play(), 0);
     EXPECT_EQ(m.Mode(), "");
+  }
+}
+
+// Without sound no device is opened, effects are still checked but silent, songs never open.
+TEST_F(Windowed, NoSoundOpensNoDeviceAndAMissingDeviceNamesTheOption) {
+  const char* before = getenv("SDL_AUDIODRIVER");
+  const std::string saved = before ? before : "";
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  try {
+    Make()->OpenSoundDevice();
+    ADD_FAILURE() << "a missing sound device must stop the start-up";
+  } catch (const FatalError& e) {
+    EXPECT_NE(std::string(e.what()).find("--no-sound"), std::string::npos) << e.what();
+  }
+
+  platform::Options options;
+  options.sound = false;
+  auto p = platform::CreateWindowedPlatform(options);
+  p->OpenSoundDevice();
+  const std::string wav = WriteTemp("beep.wav", media_builders::Wav(1, 22050, 16, 8820));
+  p->LoadSound(0, wav);
+  p->PlaySound(0);
+  EXPECT_THROW(p->LoadSound(1, WriteTemp("bad.wav", "RIFF")), FatalError);
+  EXPECT_NE(p->Music().Open(WriteTemp(
+                "song.mid", media_builders::Midi(0, 96, {media_builders::EndOfTrack(0)}))),
+            0);
+  EXPECT_EQ(p->Music().Mode(), "");
+  p->CloseSoundDevice();
+  if (before) {
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+  } else {
+    unsetenv("SDL_AUDIODRIVER");
   }
 }
 

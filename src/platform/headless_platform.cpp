@@ -10,6 +10,7 @@
 #include <fstream>
 #include <utility>
 
+#include "platform/close_signal.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/headless_music.h"
@@ -49,7 +50,10 @@ class HeadlessPlatform : public Platform {
         music_([this] { return nowUs_; }, options.dataDir) {}
 
   // Applies the actions at time 0: they come before start-up.
-  void Start() { ApplyDue(0); }
+  void Start() {
+    InstallCloseSignals();
+    ApplyDue(0);
+  }
 
   // --- display ---
   void SetDisplayMode() override {}
@@ -103,22 +107,30 @@ class HeadlessPlatform : public Platform {
 
   // --- input ---
   long GetKeyboardState(uint8_t keys[256]) override {
-    for (int i = 0; i < 256; ++i) keys[i] = down_[static_cast<size_t>(i)] ? 0x80 : 0;
+    for (size_t i = 0; i < 256; ++i) {
+      keys[i] = down_[i] || tapped_[i] ? 0x80 : 0;
+      tapped_[i] = false;
+    }
     return 1;
   }
   int JoyNumDevs() override { return joystickPlugged_ ? 1 : 0; }
   int JoyGetPos(int id, JoyInfo& info) override {
     if (!joystickPlugged_ || id != 0) return kJoyUnplugged;
+    auto held = [&](int input) {
+      const auto i = static_cast<size_t>(input);
+      padTapSeen_ = padTapSeen_ || tapped_[i];
+      return down_[i] || tapped_[i];
+    };
     auto axis = [&](int low, int high) -> uint32_t {
-      if (down_[static_cast<size_t>(low)]) return 0;
-      if (down_[static_cast<size_t>(high)]) return 65535;
+      if (held(low)) return 0;
+      if (held(high)) return 65535;
       return 32767;
     };
     info.xpos = axis(headless::kJoyLeft, headless::kJoyRight);
     info.ypos = axis(headless::kJoyUp, headless::kJoyDown);
     info.buttons = 0;
     for (int n = 0; n < 10; ++n) {
-      if (down_[static_cast<size_t>(headless::kJoyButton1 + n)]) info.buttons |= 1u << n;
+      if (held(headless::kJoyButton1 + n)) info.buttons |= 1u << n;
     }
     return 0;
   }
@@ -129,7 +141,7 @@ class HeadlessPlatform : public Platform {
   void Sleep(int ms) override { AdvanceTo(nowUs_ + int64_t{std::max(ms, 0)} * 1000); }
   void DoEvents() override { AdvanceTo(nowUs_ + 1000); }
   void WaitUntil(int64_t us) override { AdvanceTo(us); }
-  bool CloseRequested() override { return false; }
+  bool CloseRequested() override { return closeRequested_ || CloseSignalled(); }
   void CloseDisplay() override {}
 
   // --- files ---
@@ -152,28 +164,39 @@ class HeadlessPlatform : public Platform {
     }
   }
 
-  // Moves the virtual clock forward, applying the script's actions at their own times.
+  // Moves the virtual clock forward, applying the script's actions at their own times. A
+  // close action ends the wait at its own time; later waits take their time as before, so a
+  // game that does not quit at once is seen to go on. After a signal no wait takes time.
   void AdvanceTo(int64_t target) {
-    if (target <= nowUs_) return;
+    if (target <= nowUs_ || CloseSignalled()) return;
+    if (padTapSeen_) {
+      // A read has shown the pad's taps; from this wait on they are over.
+      std::fill(tapped_.begin() + 256, tapped_.end(), false);
+      padTapSeen_ = false;
+    }
     const bool end = target >= limitUs_;
     if (end) target = std::max(limitUs_, nowUs_);
-    ApplyDue(target);
+    if (!ApplyDue(target)) return;
     nowUs_ = target;
     if (end) throw ExitRequest{0};
   }
 
-  void ApplyDue(int64_t upToUs) {
+  // False when a close action stopped it; the clock then stands at the close.
+  bool ApplyDue(int64_t upToUs) {
     while (nextAction_ < script_.size() && script_[nextAction_].ms * 1000 <= upToUs) {
       const Action& a = script_[nextAction_++];
       nowUs_ = std::max(nowUs_, a.ms * 1000);
       Apply(a);
+      if (closeRequested_) return false;
     }
+    return true;
   }
 
   void Apply(const Action& a) {
     switch (a.kind) {
       case ActionKind::Down:
         down_[static_cast<size_t>(a.input)] = true;
+        tapped_[static_cast<size_t>(a.input)] = true;
         break;
       case ActionKind::Up:
         down_[static_cast<size_t>(a.input)] = false;
@@ -193,6 +216,9 @@ class HeadlessPlatform : public Platform {
         break;
       case ActionKind::Quit:
         throw ExitRequest{0};
+      case ActionKind::Close:
+        closeRequested_ = true;
+        break;
     }
   }
 
@@ -256,6 +282,10 @@ class HeadlessPlatform : public Platform {
   headless::HeadlessMusic music_;
 
   std::array<bool, headless::kInputCount> down_{};
+  // Went down since the last read (keys) or since the last wait after a read (the pad).
+  std::array<bool, headless::kInputCount> tapped_{};
+  bool padTapSeen_ = false;
+  bool closeRequested_ = false;
   bool joystickPlugged_ = false;
   bool joystickAdded_ = false;
 };

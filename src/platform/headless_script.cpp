@@ -158,8 +158,8 @@ std::vector<Action> ParseScript(std::string_view text, const std::string& fileNa
       if (line.empty()) throw fail("missing file name after \"" + action + "\"");
       a.file = std::string(line);  // the rest of the line: names may hold blanks
       actions.push_back(a);
-    } else if (action == "quit") {
-      a.kind = ActionKind::Quit;
+    } else if (action == "quit" || action == "close") {
+      a.kind = action == "quit" ? ActionKind::Quit : ActionKind::Close;
       noMore();
       actions.push_back(a);
     } else {

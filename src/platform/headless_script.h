@@ -1,5 +1,5 @@
 // The input script of the headless runner: timed key presses, joystick plugging,
-// screenshots, state dumps and the end of the run.
+// screenshots, state dumps, closing the window and the end of the run.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@ constexpr int kInputCount = 270;
 // The input a KEY name stands for, or -1 when there is no such name.
 int InputFromName(std::string_view name);
 
-enum class ActionKind { Down, Up, JoystickOn, JoystickOff, Screenshot, State, Quit };
+enum class ActionKind { Down, Up, JoystickOn, JoystickOff, Screenshot, State, Quit, Close };
 
 struct Action {
   int64_t ms = 0;

@@ -26,9 +26,9 @@ class MusicDevice {
   virtual ~MusicDevice() = default;
   virtual int Open(const std::string& path) = 0;  // closes any open song first
   virtual int SetTimeFormatSongPointer() = 0;
-  virtual int Play() = 0;                    // from the current position
+  virtual int Play() = 0;  // from the current position
   virtual int PlayFrom(int songPosition) = 0;
-  virtual int Stop() = 0;                    // no notes left ringing
+  virtual int Stop() = 0;  // no notes left ringing
   virtual int SeekStart() = 0;
   // "playing", "stopped" (open and not playing, or played to its end), or "" when no song is
   // open or there is no synthesizer.
@@ -44,6 +44,7 @@ struct JoyInfo {
 struct Options {
   std::string dataDir;      // program folder: bitmap/, wave/, midi/, map/ and the saves
   bool windowed = false;    // windowed platform only
+  bool sound = true;        // false: no sound device is opened; effects and songs are silent
   std::string inputScript;  // headless only
   int64_t maxMs = 3600000;  // headless only
 };
@@ -73,7 +74,7 @@ class Platform {
   virtual void ShowCursor(bool show) = 0;
 
   // --- sound effects ---
-  // Opens the sound device. Throws FatalError when there is none.
+  // Opens the sound device. Throws FatalError when there is none (unless sound is off).
   virtual void OpenSoundDevice() = 0;
   // Loads slot 0..9 from a WAV file. Throws FatalError naming the file.
   virtual void LoadSound(int slot, const std::string& path) = 0;
@@ -86,9 +87,13 @@ class Platform {
 
   // --- input ---
   // Snapshot indexed by Windows virtual-key code, bit 7 set = down. Returns non-zero.
+  // A key pressed since the last snapshot is down in this one even if it is already up
+  // again: a quick tap between two reads is not lost.
   virtual long GetKeyboardState(uint8_t keys[256]) = 0;
   virtual int JoyNumDevs() = 0;
-  // 0 on success; non-zero when joystick id does not answer.
+  // 0 on success; non-zero when joystick id does not answer. A button or d-pad direction
+  // pressed since the last wait reads as down, even if already released, until the next
+  // wait after a read has shown it (a pass reads the pad several times, once per button).
   virtual int JoyGetPos(int id, JoyInfo& info) = 0;
   // True once after a joystick has been plugged in.
   virtual bool TakeJoystickAdded() = 0;
@@ -96,21 +101,21 @@ class Platform {
   // --- time ---
   virtual int64_t NowUs() = 0;
   // Sleeps ms milliseconds; shows what changed on the visible surface or palette first.
+  // Sleep and WaitUntil end early once a close is requested.
   virtual void Sleep(int ms) = 0;
   // Yields to the window system once: handles pending window events, shows what changed,
   // and may block a few milliseconds waiting for an event (waiting loops cost no CPU).
   virtual void DoEvents() = 0;
   // Idles until the clock reaches the given time (the event loop's timer wait).
   virtual void WaitUntil(int64_t us) = 0;
-  // The window was closed (or the headless script said quit).
+  // The window was closed, SIGTERM or SIGINT arrived, or the headless script said close.
   virtual bool CloseRequested() = 0;
   // Shows the display device's release: leaves full screen, closes the window.
   virtual void CloseDisplay() = 0;
 
   // --- files ---
   // Names (not paths) of the files in dir whose names end in the given suffix, sorted.
-  virtual std::vector<std::string> ListFiles(const std::string& dir,
-                                             const std::string& suffix) = 0;
+  virtual std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix) = 0;
 
   // Headless only: the game's state as JSON members (without braces), for the state action.
   std::function<std::string()> stateDumper;

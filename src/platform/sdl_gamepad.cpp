@@ -3,6 +3,7 @@
 #include "platform/sdl_gamepad.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 
@@ -19,6 +20,18 @@ uint32_t AxisToJoy(Sint16 v) {
 }
 
 constexpr uint32_t kStopLow = 0, kStopHigh = 65535;
+
+// Button n of the game is bit n-1; 9 (Start) is the pause button.
+constexpr SDL_GameControllerButton kButtons[] = {SDL_CONTROLLER_BUTTON_A,
+                                                 SDL_CONTROLLER_BUTTON_B,
+                                                 SDL_CONTROLLER_BUTTON_X,
+                                                 SDL_CONTROLLER_BUTTON_Y,
+                                                 SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                                                 SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+                                                 SDL_CONTROLLER_BUTTON_BACK,
+                                                 SDL_CONTROLLER_BUTTON_LEFTSTICK,
+                                                 SDL_CONTROLLER_BUTTON_START,
+                                                 SDL_CONTROLLER_BUTTON_RIGHTSTICK};
 
 }  // namespace
 
@@ -46,6 +59,12 @@ bool Gamepads::Open(int deviceIndex) {
   return true;
 }
 
+Gamepads::Pad* Gamepads::Find(SDL_JoystickID instance) {
+  auto it = std::find_if(pads_.begin(), pads_.end(),
+                         [&](const Pad& p) { return p.instance == instance; });
+  return it == pads_.end() ? nullptr : &*it;
+}
+
 void Gamepads::OpenPresent() {
   const int n = SDL_NumJoysticks();
   for (int i = 0; i < n; ++i) Open(i);
@@ -54,7 +73,27 @@ void Gamepads::OpenPresent() {
 void Gamepads::HandleEvent(const SDL_Event& e) {
   // Controllers announce themselves twice (as joystick and as controller); the joystick
   // events are enough and also cover pads without a mapping.
-  if (e.type == SDL_JOYDEVICEADDED) {
+  if (e.type == SDL_CONTROLLERBUTTONDOWN) {
+    // Mapped pads are read through their controller events only.
+    Pad* p = Find(e.cbutton.which);
+    if (p == nullptr || p->controller == nullptr) return;
+    const auto b = static_cast<SDL_GameControllerButton>(e.cbutton.button);
+    for (size_t bit = 0; bit < std::size(kButtons); ++bit) {
+      if (kButtons[bit] == b) p->tapButtons |= 1u << bit;
+    }
+    if (b == SDL_CONTROLLER_BUTTON_DPAD_UP) p->tapHat |= SDL_HAT_UP;
+    if (b == SDL_CONTROLLER_BUTTON_DPAD_DOWN) p->tapHat |= SDL_HAT_DOWN;
+    if (b == SDL_CONTROLLER_BUTTON_DPAD_LEFT) p->tapHat |= SDL_HAT_LEFT;
+    if (b == SDL_CONTROLLER_BUTTON_DPAD_RIGHT) p->tapHat |= SDL_HAT_RIGHT;
+  } else if (e.type == SDL_JOYBUTTONDOWN) {
+    Pad* p = Find(e.jbutton.which);
+    if (p != nullptr && p->controller == nullptr && e.jbutton.button < 32) {
+      p->tapButtons |= 1u << e.jbutton.button;
+    }
+  } else if (e.type == SDL_JOYHATMOTION) {
+    Pad* p = Find(e.jhat.which);
+    if (p != nullptr && p->controller == nullptr && e.jhat.hat == 0) p->tapHat |= e.jhat.value;
+  } else if (e.type == SDL_JOYDEVICEADDED) {
     if (Open(e.jdevice.which)) added_ = true;
   } else if (e.type == SDL_JOYDEVICEREMOVED) {
     const SDL_JoystickID instance = e.jdevice.which;
@@ -82,9 +121,18 @@ void Gamepads::CloseAll() {
   pads_.clear();
 }
 
-int Gamepads::GetPos(int id, JoyInfo& info) const {
+void Gamepads::EndShownTaps() {
+  for (Pad& p : pads_) {
+    if (!p.tapShown) continue;
+    p.tapButtons = 0;
+    p.tapHat = 0;
+    p.tapShown = false;
+  }
+}
+
+int Gamepads::GetPos(int id, JoyInfo& info) {
   if (id < 0 || id >= static_cast<int>(pads_.size())) return 1;
-  const Pad& p = pads_[static_cast<size_t>(id)];
+  Pad& p = pads_[static_cast<size_t>(id)];
   if (!SDL_JoystickGetAttached(p.joystick)) return 1;
   JoyInfo out;
   bool up = false, down = false, left = false, right = false;
@@ -96,18 +144,7 @@ int Gamepads::GetPos(int id, JoyInfo& info) const {
     down = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     left = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
     right = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    // Button n of the game is bit n-1; 9 (Start) is the pause button.
-    static constexpr SDL_GameControllerButton kButtons[] = {SDL_CONTROLLER_BUTTON_A,
-                                                            SDL_CONTROLLER_BUTTON_B,
-                                                            SDL_CONTROLLER_BUTTON_X,
-                                                            SDL_CONTROLLER_BUTTON_Y,
-                                                            SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
-                                                            SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-                                                            SDL_CONTROLLER_BUTTON_BACK,
-                                                            SDL_CONTROLLER_BUTTON_LEFTSTICK,
-                                                            SDL_CONTROLLER_BUTTON_START,
-                                                            SDL_CONTROLLER_BUTTON_RIGHTSTICK};
-    for (int bit = 0; bit < 10; ++bit) {
+    for (size_t bit = 0; bit < std::size(kButtons); ++bit) {
       if (SDL_GameControllerGetButton(c, kButtons[bit])) out.buttons |= 1u << bit;
     }
   } else {
@@ -130,6 +167,13 @@ int Gamepads::GetPos(int id, JoyInfo& info) const {
       if (SDL_JoystickGetButton(j, b)) out.buttons |= 1u << b;
     }
   }
+  // Presses that were over before this read still count once.
+  if (p.tapButtons != 0 || p.tapHat != 0) p.tapShown = true;
+  out.buttons |= p.tapButtons;
+  up = up || (p.tapHat & SDL_HAT_UP) != 0;
+  down = down || (p.tapHat & SDL_HAT_DOWN) != 0;
+  left = left || (p.tapHat & SDL_HAT_LEFT) != 0;
+  right = right || (p.tapHat & SDL_HAT_RIGHT) != 0;
   if (up) out.ypos = kStopLow;
   if (down) out.ypos = kStopHigh;
   if (left) out.xpos = kStopLow;

@@ -11,9 +11,12 @@
 #include <cerrno>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
+#include "platform/close_signal.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/media_info.h"
 #include "platform/platform.h"
 #include "platform/sdl_gamepad.h"
 #include "platform/sdl_keymap.h"
@@ -39,7 +42,7 @@ constexpr int64_t kPumpIntervalUs = 6000;
 void Nap(int64_t us) {
   if (us <= 0) return;
   timespec t{static_cast<time_t>(us / 1000000), static_cast<long>((us % 1000000) * 1000)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, 0, &t, &t) == EINTR) {
+  while (clock_nanosleep(CLOCK_MONOTONIC, 0, &t, &t) == EINTR && !CloseSignalled()) {
   }
 }
 
@@ -78,7 +81,7 @@ class SdlPlatform final : public Platform {
   void Sleep(int ms) override;
   void DoEvents() override;
   void WaitUntil(int64_t us) override;
-  bool CloseRequested() override { return closeRequested_; }
+  bool CloseRequested() override { return closeRequested_ || CloseSignalled(); }
   void CloseDisplay() override;
 
   std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix) override {
@@ -128,6 +131,7 @@ class SdlPlatform final : public Platform {
 
   // Input.
   std::array<bool, SDL_NUM_SCANCODES> down_{};
+  std::array<bool, SDL_NUM_SCANCODES> tapped_{};  // went down since the last snapshot
   Gamepads pads_;
   bool closeRequested_ = false;
 
@@ -144,7 +148,11 @@ class SdlPlatform final : public Platform {
 SdlPlatform::SdlPlatform(const Options& options) : options_(options) {
   perfFreq_ = SDL_GetPerformanceFrequency();
   perfBase_ = SDL_GetPerformanceCounter();
+  // SDL's own handlers would turn the signals into a quit event only when events are next
+  // pumped, and would keep a hung game from being stopped; ours wake a sleeping wait.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) throw FatalError(SdlError("cannot start SDL"));
+  InstallCloseSignals();
   // Without pads the game is fully playable: a failure here only means no joystick.
   padsInit_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   if (padsInit_) pads_.OpenPresent();
@@ -374,12 +382,15 @@ void SdlPlatform::CloseDisplay() {
 // --- sound ---
 
 void SdlPlatform::OpenSoundDevice() {
-  if (audioOpen_) return;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) throw FatalError(SdlError("no sound device"));
+  if (audioOpen_ || !options_.sound) return;
+  const char* const kHint = " (--no-sound plays without sound)";
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    throw FatalError(SdlError("no sound device") + kHint);
+  }
   if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
     const std::string why = Mix_GetError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    throw FatalError("no sound device: " + why);
+    throw FatalError("no sound device: " + why + kHint);
   }
   audioOpen_ = true;
   Mix_AllocateChannels(kSoundSlots);
@@ -392,6 +403,10 @@ void SdlPlatform::OpenSoundDevice() {
 void SdlPlatform::LoadSound(int slot, const std::string& path) {
   if (slot < 0 || slot >= kSoundSlots) {
     throw FatalError("sound " + path + ": slot " + std::to_string(slot) + " outside 0..9");
+  }
+  if (!options_.sound) {
+    ReadWavInfo(path);  // silent, but a missing or broken file is still reported
+    return;
   }
   if (!audioOpen_) throw FatalError("sound " + path + ": the sound device is not open");
   Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
@@ -428,7 +443,8 @@ void SdlPlatform::CloseSoundDevice() {
 long SdlPlatform::GetKeyboardState(uint8_t keys[256]) {
   std::memset(keys, 0, 256);
   for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
-    if (!down_[static_cast<size_t>(sc)]) continue;
+    const bool tapped = std::exchange(tapped_[static_cast<size_t>(sc)], false);
+    if (!down_[static_cast<size_t>(sc)] && !tapped) continue;
     const uint8_t vk = ScancodeToVk(static_cast<SDL_Scancode>(sc));
     if (vk == 0) continue;
     keys[vk] |= 0x80;
@@ -451,8 +467,11 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
         if (!e.key.repeat) ToggleFullscreen();
         break;
       }
-      if (sc > SDL_SCANCODE_UNKNOWN && sc < SDL_NUM_SCANCODES)
+      if (sc > SDL_SCANCODE_UNKNOWN && sc < SDL_NUM_SCANCODES) {
         down_[static_cast<size_t>(sc)] = true;
+        // Key repeats are no new press: a held key stays as it always was.
+        if (!e.key.repeat) tapped_[static_cast<size_t>(sc)] = true;
+      }
       break;
     }
     case SDL_KEYUP: {
@@ -488,6 +507,9 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
       break;
     case SDL_JOYDEVICEADDED:
     case SDL_JOYDEVICEREMOVED:
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYHATMOTION:
+    case SDL_CONTROLLERBUTTONDOWN:
       pads_.HandleEvent(e);
       break;
     default:
@@ -496,6 +518,7 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
 }
 
 bool SdlPlatform::PumpAll() {
+  pads_.EndShownTaps();
   SDL_PumpEvents();
   bool any = false;
   SDL_Event e;
@@ -542,7 +565,8 @@ void SdlPlatform::PreciseSleepUntil(int64_t us) {
     target.tv_nsec -= 1000000000L;
     ++target.tv_sec;
   }
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR &&
+         !CloseSignalled()) {
   }
   // The performance counter may run on a slightly different clock: close the last gap.
   while (NowUs() < us) {
@@ -552,9 +576,11 @@ void SdlPlatform::PreciseSleepUntil(int64_t us) {
 void SdlPlatform::WaitUntil(int64_t us) {
   // Look at the window every few milliseconds, the last time just before the deadline so
   // that the handler that follows sees the latest keys; then a precise sleep.
+  // A close request ends the wait at once.
   for (;;) {
     PumpAll();
     PresentIfChanged();
+    if (CloseRequested()) return;
     const int64_t left = us - NowUs();
     if (left <= kPreciseWindowUs) break;
     Nap(std::min(left - kPreciseWindowUs, kPumpIntervalUs));

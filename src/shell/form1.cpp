@@ -24,7 +24,12 @@ void Form1::DoEvents() {
   if (platform_.TakeJoystickAdded() && JoyPresent == False) InitJoystick();
 }
 
-void Form1::Sleep(int ms) { platform_.Sleep(ms); }
+// The platform ends a sleep early on a close request, so fades and the ending's long pauses
+// quit promptly.
+void Form1::Sleep(int ms) {
+  platform_.Sleep(ms);
+  if (platform_.CloseRequested()) QuitGame();
+}
 
 void Form1::BltFast(Surface& dst, int x, int y, Surface& src, bool key) {
   platform::BltFast(dst, x, y, src, BltRect, key);
@@ -43,6 +48,8 @@ void Form1::DrawText(Surface& s, int x, int y, const String& text) {
   platform_.DrawText(s, x, y, ToUtf8(text), static_cast<uint32_t>(rgb));
 }
 
-void Form1::Flip() { platform_.Flip(); }
+void Form1::Flip() {
+  platform_.Flip();
+}
 
 }  // namespace quelmire

@@ -14,10 +14,11 @@
 namespace {
 
 const char kUsage[] =
-    "usage: quelmire [--windowed] [--data DIR]\n"
+    "usage: quelmire [--windowed] [--no-sound] [--data DIR]\n"
     "       quelmire --headless [--data DIR] [--input FILE] [--max-ms N]\n"
     "\n"
     "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
+    "  --no-sound     play without a sound device: effects and music are silent\n"
     "  --data DIR     the game folder holding bitmap/, wave/, midi/, map/ and the saves\n"
     "                 (default: the folder of the executable)\n"
     "  --headless     run without window, sound or real time (tests, replays)\n"
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
       headless = true;
     } else if (arg == "--windowed") {
       options.windowed = true;
+    } else if (arg == "--no-sound") {
+      options.sound = false;
     } else if (arg == "--data") {
       if (!value(options.dataDir)) return UsageFailure("--data needs a folder");
     } else if (arg == "--input") {
