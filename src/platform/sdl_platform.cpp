@@ -538,9 +538,13 @@ int64_t SdlPlatform::NowUs() {
                               (ticks % perfFreq_) * 1000000u / perfFreq_);
 }
 
+// Once a close is requested nothing more is shown and nothing waits: the quit comes next, and
+// a first picture can take a good part of a second to show.
 void SdlPlatform::DoEvents() {
+  if (CloseRequested()) return;
   PresentIfChanged();
   const bool any = PumpAll();
+  if (CloseRequested()) return;
   if (any) {
     PresentIfChanged();
   } else {
@@ -549,6 +553,7 @@ void SdlPlatform::DoEvents() {
 }
 
 void SdlPlatform::Sleep(int ms) {
+  if (CloseRequested()) return;
   const int64_t until = NowUs() + int64_t{std::max(ms, 0)} * 1000;
   PresentIfChanged();
   WaitUntil(until);
@@ -576,11 +581,10 @@ void SdlPlatform::PreciseSleepUntil(int64_t us) {
 void SdlPlatform::WaitUntil(int64_t us) {
   // Look at the window every few milliseconds, the last time just before the deadline so
   // that the handler that follows sees the latest keys; then a precise sleep.
-  // A close request ends the wait at once.
   for (;;) {
     PumpAll();
-    PresentIfChanged();
     if (CloseRequested()) return;
+    PresentIfChanged();
     const int64_t left = us - NowUs();
     if (left <= kPreciseWindowUs) break;
     Nap(std::min(left - kPreciseWindowUs, kPumpIntervalUs));
