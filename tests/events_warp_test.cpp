@@ -1,8 +1,8 @@
-// Scripts and the room loader, the play tick's triggers and the warp: init scripts run
-// quietly, "%" cells run every tick, "&" cells run for the things on them, and "jp" fades
-// out, loads, fades up to the save prompt, saves and fades in again.
+// Scripts and the room loader, and the warp: init scripts run quietly, and "jp" fades out,
+// loads, fades up to the save prompt, saves and fades in again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "events_support.h"
@@ -25,30 +25,6 @@ TEST(EventTriggers, InitScriptsRunQuietlyWhileTheRoomLoads) {
   Json s = g.State();
   const std::vector<int> want = {7, 1};
   EXPECT_EQ(SoundSlots(s), want);
-}
-
-TEST(EventTriggers, PercentCellsRunEveryTickAndOthersWaitForUp) {
-  EventGame g("", "ev,33,38,\"%fg001+01\"\r\nev,34,38,\"fg002+01\"\r\n@\r\n");
-  g.Play();
-  auto& f = g.f();
-  RunTicks(*g.game, 5);
-  EXPECT_EQ(f.Flags(1), 5);
-  f.Obj(0).X = 34;
-  RunTicks(*g.game, 5);
-  EXPECT_EQ(f.Flags(2), 0);  // no Up pressed
-}
-
-TEST(EventTriggers, AmpersandCellsRunForTheThingsOnThem) {
-  // Two still decorations (kind 11) on "&" cells, and the player on one of them.
-  EventGame g(
-      "",
-      "mo,36,38,11,4,14,0,\r\nmo,37,38,11,4,14,0,\r\n"
-      "ev,36,38,\"&fg004+01\"\r\nev,37,38,\"&fg004+01\"\r\nev,33,38,\"&fg005+01\"\r\n@\r\n");
-  g.Play();
-  auto& f = g.f();
-  RunTicks(*g.game, 3);
-  EXPECT_EQ(f.Flags(4), 6);  // once per thing per tick
-  EXPECT_EQ(f.Flags(5), 0);  // the player does not trigger "&"
 }
 
 TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
@@ -136,8 +112,26 @@ TEST(EventWarp, RoomsThatWarpToEachOtherStopAfterAFewHops) {
   EXPECT_TRUE(f.Timer1.Enabled);
 }
 
-TEST(EventWarp, AWarpTheGameCannotMakeIsIgnored) {
-  EventGame g;
+TEST(EventWarp, WarpsThroughTheComposingTickNestEightDeep) {
+  // The thing stands on its "&" cell again in every new scene: each scene's tick warps anew.
+  EventGame g(PressEvery100(1000, 60000, "Left"),
+              "mo,42,38,11,0,0,0,\"\"\r\nev,42,38,\"&jp005,033,038,001\"\r\n@\r\n");
+  g.Play();
+  auto& f = g.f();
+  const uint32_t loads = f.RoomLoadCount;
+  testing::internal::CaptureStderr();
+  RunTicks(*g.game, 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(f.RoomLoadCount - loads, 8u);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find("room001.rdt: warp to maze 5 room 1 cell (33, 38) dropped"), std::string::npos)
+      << err;
+  EXPECT_EQ(f.WarpDepth, 0);
+  EXPECT_TRUE(f.Timer1.Enabled);
+}
+
+TEST(EventWarp, AWarpTheGameCannotMakeIsIgnoredAndALookDownIsHeldInTheMaze) {
+  EventGame g("3000 press Left\n");
   g.Play();
   auto& f = g.f();
   for (const char* bad : {"jp007,040,038,001", "jp005,040,038,003", "jp005,009,038,001",
@@ -149,6 +143,11 @@ TEST(EventWarp, AWarpTheGameCannotMakeIsIgnored) {
     EXPECT_TRUE(f.Timer1.Enabled) << bad;
   }
   EXPECT_EQ(f.Flags(1), 6);
+  // A look down that would reach past the maze there is held in it.
+  f.LookRow = 5;
+  g.Run("jp005,040,250,001");
+  EXPECT_EQ(f.Obj(0).Y, 250);
+  EXPECT_EQ(f.LookRow, 2);
 }
 
 }  // namespace

@@ -323,17 +323,30 @@ TEST(PlayerLift, FairyShoesLiftWhileHeld) {
   EXPECT_GT(w.p().VY, -8);  // gravity again
 }
 
-TEST(PlayerView, LookDownPansFiveRowsAndBackKeepingTheBufferCurrent) {
-  PlayWorld w;
-  w.Start(30, At(1, "down Down") + At(40, "up Down"));
-  w.Tick(39);
-  EXPECT_EQ(w.f().LookRow, 5);
-  EXPECT_EQ(w.f().LookPx, -16);  // five rows and a half less 16 pixels: 5 * 32 - 16 = 144
-  EXPECT_TRUE(w.MapBufferIsCurrent());
-  w.Tick(30);
-  EXPECT_EQ(w.f().LookRow, 0);
-  EXPECT_EQ(w.f().LookPx, 0);
-  EXPECT_TRUE(w.MapBufferIsCurrent());
+TEST(PlayerView, LookDownPansFiveRowsOrToTheLastRowTheViewCanShowAndBack) {
+  // Standing on row 39, 252 or 249, and falling from row 240 down a shaft to row 252.
+  const struct {
+    int row, floor, lookRow, lookPx;
+  } cases[] = {{39, 40, 5, -16}, {252, 253, 0, 0}, {249, 250, 3, -16}, {240, 253, 0, 8}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row);
+    PlayWorld w;
+    w.maze.Fill(0, c.floor, 255, 255, kFloor);
+    w.maze.Fill(0, 0, 255, c.floor - 1, kOpen);
+    w.Start(30, At(1, "down Down") + At(60, "up Down"), "@\n", c.row);
+    for (int k = 1; k < 60; ++k) {
+      w.Tick();
+      ASSERT_LE(w.p().Y + w.f().LookRow, 252);
+    }
+    EXPECT_EQ(w.p().Y, c.floor - 1);
+    EXPECT_EQ(w.f().LookRow, c.lookRow);
+    EXPECT_EQ(w.f().LookPx, c.lookPx);  // five rows and a half less 16 pixels: 144
+    EXPECT_TRUE(w.MapBufferIsCurrent());
+    w.Tick(30);
+    EXPECT_EQ(w.f().LookRow, 0);
+    EXPECT_EQ(w.f().LookPx, 0);
+    EXPECT_TRUE(w.MapBufferIsCurrent());
+  }
 }
 
 }  // namespace

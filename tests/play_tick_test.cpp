@@ -155,6 +155,41 @@ TEST(PlayTick, StoppedSongRestartsFromPosition16WhileMusicIsOn) {
   EXPECT_EQ(ops.back()["arg"].Int(), 16);
 }
 
+TEST(PlayTick, AMessageOpenedWhileTheViewPansShowsAndPlayGoesOn) {
+  // Down is held for k ticks and released in the tick an item is picked up (in the things'
+  // step) or the sign under her is read (Up, after the jump step); Z closes the message and
+  // is still down for the rest of that tick.
+  std::string script;
+  std::vector<std::pair<int, bool>> releases;  // tick, sign
+  int t = 2;
+  for (int k = 1; k <= 24; ++k) {
+    for (bool sign : {false, true}) {
+      releases.push_back({t + k, sign});
+      script += At(t, "down Down") + At(t + k, "up Down") + (sign ? At(t + k, "press Up 5") : "") +
+                std::to_string(48 * (t + k) + 10) + " press Z 30\n";
+      t += 2 * k + 2;  // back to the unpanned view
+    }
+  }
+  PlayWorld w;
+  w.Start(30, script, "ev,30,39,\"ms看板]fg001+01\"\n@\n");
+  auto& f = w.f();
+  f.Obj(1).X = 30, f.Obj(1).Y = 39;
+  int tick = 0, signs = 0, items = 0;
+  for (const auto& [release, sign] : releases) {
+    w.Tick(release - 1 - tick);
+    if (!sign) f.Obj(1).Kind = 21;  // an item at her feet
+    w.Tick();
+    tick = release;
+    SCOPED_TRACE(std::to_string(release) + (sign ? " sign" : " item"));
+    EXPECT_EQ(f.Flags(1), sign ? ++signs : signs);
+    EXPECT_EQ(f.ItemCount(1), sign ? items : ++items);
+    EXPECT_EQ(f.AirTime, 0);  // the key that closed it made no jump
+  }
+  w.Tick(t - tick);
+  EXPECT_EQ(f.LookRow, 0);
+  EXPECT_EQ(f.LookPx, 0);
+}
+
 TEST(PlayTick, WalkingPastTheViewLimitsIsAClearStop) {
   PlayWorld w;
   w.Start(12, At(1, "down Left"));

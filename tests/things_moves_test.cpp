@@ -141,13 +141,46 @@ TEST(ThingCommands, WaiHoldsTheLastCommandUntilTheHeroineIsNearThenStopsOneTick)
   EXPECT_EQ(s.f().Life, 3);  // near but never touching
 }
 
-TEST(ThingCommands, WaiWithoutTheHeroineNearNeverStops) {
+TEST(ThingCommands, WaiWithoutTheHeroineNearNeverStopsTillTheMazeEdgeTakesIt) {
   ThingScene s;
-  s.Start("mo,50,45,3,1,2,0,\"<<1wai>>1\"\n@\n", 80, 50);
+  s.Start("mo,58,33,3,1,2,0,\"<<1wai>>1\"\n@\n", 80, 50, "600000 quit\n");
   auto& m = s.obj(1);
   s.Ticks(100);
-  EXPECT_EQ(PixelX(m), 50 * 32 - 2 * 99);  // through every cell, walls or not
+  EXPECT_EQ(PixelX(m), 58 * 32 - 2 * 99);  // through every cell, walls or not
   EXPECT_EQ(m.Param, 1);
+  // Ten minutes of play: past column 0 it is gone, and play goes on.
+  EXPECT_THROW(s.f().RunTimers(), platform::ExitRequest);
+  EXPECT_EQ(m.Kind, 0);
+  EXPECT_EQ(m.X, 0);
+}
+
+TEST(ThingEdges, ThingsThatLeaveTheMazeVanish) {
+  // From a cell next to each edge: two command movers, a follower of the second, a chaser
+  // whose home lies beyond the edge, a mover a script turns into a drifter, and a walker or
+  // a bouncer that looks past the edge.
+  const struct {
+    int x, y;
+    const char *dir, *home, *extra;
+  } edges[] = {{1, 100, "<<", "-10100", "mo,1,100,6,1,11,4,\"\"\n"},
+               {254, 100, ">>", "300100", ""},
+               {100, 1, "^^", "100-10", "mo,100,1,2,0,2,-8,\"\"\n"},
+               {100, 254, "vv", "100300", ""}};
+  for (const auto& e : edges) {
+    SCOPED_TRACE(e.dir);
+    ThingScene s;
+    s.maze.Fill(0, 101, 3, 101, 1);  // the walker's floor
+    const std::string at = "mo," + std::to_string(e.x) + "," + std::to_string(e.y) + ",";
+    const std::string go = std::string("\"") + e.dir + "8\"\n";
+    s.Start(at + "3,1,8,0," + go + at + "8,0,16,0,\"gggggg\"\n" + at + "10,1,8,0," + go + at +
+            "7,0,13,8,\"" + e.home + "\"\n" + at + "3,1,8,0," + go + e.extra + "@\n");
+    s.Ticks(1);
+    s.f().RunEventScript(U"om005,011");
+    s.Ticks(60);
+    for (int i = 1; i <= 6; ++i) {
+      EXPECT_EQ(s.obj(i).Kind, 0) << "slot " << i;
+      EXPECT_TRUE(s.obj(i).X >= 0 && s.obj(i).X <= 255 && s.obj(i).Y >= 0 && s.obj(i).Y <= 255);
+    }
+  }
 }
 
 TEST(ThingCommands, VanRemovesTheMoverAfterItsLastMove) {
@@ -266,18 +299,6 @@ TEST(ThingFollowers, LeaderSpeedsPastTheAlphabetAreHeldAtItsEnds) {
   EXPECT_EQ(s.obj(3).VX, -16);
   EXPECT_EQ(s.obj(1).Face, 0);
   EXPECT_EQ(s.obj(3).Face, 1);
-}
-
-TEST(ThingInert, InertKindsOnlyDriftAndNeverTouch) {
-  ThingScene s;
-  s.Start("mo,50,50,11,4,14,0,\"\"\n@\n");
-  s.obj(1).VX = 3;
-  s.Ticks(5);
-  EXPECT_EQ(PixelX(s.obj(1)), 50 * 32 + 15);
-  EXPECT_EQ(s.obj(1).Face, 4);
-  EXPECT_EQ(s.obj(1).Frame, 14);
-  EXPECT_EQ(s.f().Life, 3);
-  EXPECT_EQ(s.obj(0).Delay, 0);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A thing whose "&" cell takes play to another room leaves the new room's records alone.
+// A thing whose "&" cell takes play to another room leaves the new room's records alone, and
+// the key that leaves the save prompt is no fresh jump.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -16,7 +17,8 @@ TEST(ThingWarp, AThingsWarpDoesNotMoveTheNextRoomsThing) {
   WriteRoom(dir.path(), 1, "mo,30,39,1,0,0,2,\r\nev,30,39,\"&jp000,040,039,002\"\r\n@\r\n");
   WriteRoom(dir.path(), 2, "mo,45,39,11,0,0,0,\r\n@\r\n");
   std::string script;
-  for (int ms = 300; ms < 9000; ms += 300) script += std::to_string(ms) + " press Left\n";
+  // Z leaves the save prompt on "no save" and is still down when the tick goes on.
+  for (int ms = 300; ms < 9000; ms += 300) script += std::to_string(ms) + " press Z\n";
   HeadlessGame game(dir.path(), script);
   StartPlay(game, 0, 1, 40, 39);
   auto& f = *game.form;
@@ -26,6 +28,7 @@ TEST(ThingWarp, AThingsWarpDoesNotMoveTheNextRoomsThing) {
   EXPECT_EQ(f.Obj(1).Kind, 11);
   EXPECT_EQ(f.Obj(1).X, 45);
   EXPECT_EQ(f.Obj(1).OffX, 0);
+  EXPECT_EQ(f.JumpLen, 0);  // and makes no jump
 }
 
 }  // namespace

@@ -72,6 +72,9 @@ void Form1::ShowMessage(const String& text) {
   }
   Flip();
   WaitForKey();
+  // The key that closed the window is still down: for the rest of the tick it is held, not a
+  // fresh press that would make her jump or read the sign under her.
+  RefreshPlayLatches();
 }
 
 }  // namespace quelmire

@@ -72,6 +72,8 @@ void Form1::RunSavePrompt() {
 
   BltRect = {0, 0, 640, 480};
   BltFast(screen, 0, 0, *BackBuffer, false);
+  // The key that left the prompt counts as held in the tick the warp returns to.
+  RefreshPlayLatches();
 }
 
 }  // namespace quelmire

@@ -9,28 +9,33 @@ namespace quelmire {
 
 namespace {
 
-// Rooms whose init scripts warp on to further rooms: the chain is followed this far.
+// Rooms whose init scripts warp on to further rooms: the chain is followed this far. Warps
+// nested through the ticks that compose new scenes go as deep.
 constexpr int kMaxChainedWarps = 8;
 
 std::string ThreeDigits(Integer n) {
   return ToUtf8(Right(Str(n + 1000), 3));
 }
 
+std::string WarpTarget(Integer maze, Integer x, Integer y, Integer room) {
+  return "maze " + std::to_string(maze) + " room " + std::to_string(room) + " cell (" +
+         std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
 }  // namespace
 
 std::string Form1::WarpProblem(Integer maze, Integer x, Integer y, Integer room) const {
   namespace fs = std::filesystem;
-  const std::string where = "maze " + std::to_string(maze) + " room " + std::to_string(room) +
-                            " cell (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+  const std::string where = WarpTarget(maze, x, y, room);
   if (maze < 0 || maze > 999 || !fs::exists(AppPath("\\map\\maz" + ThreeDigits(maze) + ".map"))) {
     return where + ": no maze file";
   }
   if (room < 0 || room > 999 || !fs::exists(AppPath("\\map\\room" + ThreeDigits(room) + ".rdt"))) {
     return where + ": no room file";
   }
-  // The view reaches 10 cells to each side, 10 rows above and 5 below the view row.
-  const int viewRow = y + LookRow;
-  if (x < 10 || x > 247 || viewRow < 10 || viewRow > 252) {
+  // The view reaches 10 cells to each side, 10 rows above and 5 below the view row; a look
+  // down reaching past the maze there is held in it.
+  if (x < 10 || x > 247 || y < 10 || y > 252) {
     return where + ": the view cannot show that cell";
   }
   return {};
@@ -43,6 +48,7 @@ void Form1::LoadWarpTarget(Integer maze, Integer x, Integer y, Integer room) {
   p.Y = y;
   p.OffX = p.OffY = p.VX = p.VY = p.Frame = 0;
   RoomNo = room;
+  HoldLookInMaze();
 }
 
 void Form1::RunPendingWarps() {
@@ -74,6 +80,19 @@ void Form1::ScriptWarp(Integer maze, Integer x, Integer y, Integer room) {
     PendingRoom = room;
     return;
   }
+  // The tick that composes the new scene runs the things' "&" scripts, which may warp again:
+  // a cycle of such rooms would nest without end.
+  if (WarpDepth == kMaxChainedWarps) {
+    std::cerr << "map/room" << ThreeDigits(RoomNo) << ".rdt: warp to "
+              << WarpTarget(maze, x, y, room) << " dropped: " << kMaxChainedWarps
+              << " warps are already under way\n";
+    return;
+  }
+  struct Nesting {
+    int& depth;
+    explicit Nesting(int& d) : depth(++d) {}
+    ~Nesting() { --depth; }
+  } nesting(WarpDepth);
   WarpPending = false;
   Timer1.Enabled = false;
   LoadWarpTarget(maze, x, y, room);

@@ -1,15 +1,34 @@
 // The view follows the heroine: look-down while Down is held, the change of cell when an
 // offset leaves -16..15, and the map buffer shifted by one cell (one self-copy plus the new
 // column and row of tiles) instead of a whole rebuild.
+#include <algorithm>
+
 #include "shell/form1.h"
 
 namespace quelmire {
 
+namespace {
+// The lowest view row whose buffer (rows V - 10 .. V + 5) still lies inside the maze.
+constexpr int kLastViewRow = 252;
+}  // namespace
+
 void Form1::PlayerLookDown() {
   const bool down = KeyDown(platform::vk::Down) || JoyDirDown(2);
   const Integer before = LookPx;
-  if (down && LookRow < 5) LookPx = I16(LookPx + 8, "LookPx");
+  // Near the bottom of the maze the look stops at the last row the view can show.
+  if (down && LookRow < 5 && Obj(0).Y + LookRow < kLastViewRow) {
+    LookPx = I16(LookPx + 8, "LookPx");
+  }
   if (!down && (before > 0 || LookRow > 0)) LookPx = I16(LookPx - 8, "LookPx");
+}
+
+void Form1::HoldLookInMaze() {
+  const ObjRecord& p = Obj(0);
+  if (LookRow <= 0 || p.Y + LookRow <= kLastViewRow) return;
+  // Held at the last row, as low as it goes there, on the 8-pixel steps that bring it back
+  // to 0.
+  LookRow = I16(std::max(0, kLastViewRow - p.Y), "LookRow");
+  LookPx = I16(8 * ((15 - p.OffY) / 8), "LookPx");  // OffY is -16..15 here
 }
 
 void Form1::ScrollView() {
@@ -33,6 +52,7 @@ void Form1::ScrollView() {
     LookRow = I16(LookRow + s, "LookRow");
     LookPx = I16(LookPx - s * 32, "LookPx");
   }
+  HoldLookInMaze();
   const long long v1 = p.Y + LookRow;
   const int vflag = v1 == v0 ? 0 : (v0 < v1 ? 8 : 4);
   if (h + vflag == 0) return;

@@ -39,11 +39,9 @@ void Form1::ThingFault(int i, const std::string& what) const {
         "): " + what);
 }
 
-bool Form1::ThingSolid(int i, long long c, long long r) const {
-  if (c < 0 || c > 257 || r < 0 || r > 257) {
-    ThingFault(i, "it looks at cell " + std::to_string(c) + "," + std::to_string(r) +
-                      ", outside the maze");
-  }
+bool Form1::ThingSolid(long long c, long long r) const {
+  // Beyond the maze nothing holds a thing up or back: a walker there goes on and is gone.
+  if (c < 0 || c > 257 || r < 0 || r > 257) return false;
   return TileAttr(Map(c, r)) == 3;
 }
 
@@ -80,18 +78,18 @@ void Form1::ProcessThing(int i) {
   ThingBehaviour(i, nx, ny, dx, dy);
 
   // 6. Move, carrying whole cells over into X and Y.
-  t.OffX = nx;
-  t.OffY = ny;
-  if (t.OffX > 15 || t.OffX < -15) {
-    const int s = Sign(t.OffX);
-    t.X = I16(t.X + s);
-    t.OffX = I16(t.OffX - 32 * s);
+  const int sx = nx > 15 || nx < -15 ? Sign(nx) : 0;
+  const int sy = ny > 15 || ny < -15 ? Sign(ny) : 0;
+  if (t.X + sx < 0 || t.X + sx > 255 || t.Y + sy < 0 || t.Y + sy > 255) {
+    // Movers, chasers and drifters ignore the map and may fly off its edge; there they are
+    // gone, as after "van", and keep their last cell inside the maze.
+    t.Kind = 0;
+    return;
   }
-  if (t.OffY > 15 || t.OffY < -15) {
-    const int s = Sign(t.OffY);
-    t.Y = I16(t.Y + s);
-    t.OffY = I16(t.OffY - 32 * s);
-  }
+  t.X = I16(t.X + sx);
+  t.Y = I16(t.Y + sy);
+  t.OffX = I16(nx - 32 * sx);
+  t.OffY = I16(ny - 32 * sy);
 }
 
 void Form1::TouchThing(int i, Integer nx, Integer ny, Integer dx, Integer dy) {

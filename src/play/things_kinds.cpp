@@ -73,8 +73,8 @@ void Form1::WalkThing(int i, Integer& nx, Integer dx, Integer dy) {
   const long long a = std::abs(nx) > 8 ? t.X + Sign(nx) : t.X;
 
   // Unsupported under both the own and the look-ahead column: fall.
-  const bool underOwn = ThingSolid(i, t.X, t.OffY >= -8 ? t.Y + 1LL : t.Y);
-  const bool underAhead = ThingSolid(i, a, t.OffY >= 0 ? t.Y + 1LL : t.Y);
+  const bool underOwn = ThingSolid(t.X, t.OffY >= -8 ? t.Y + 1LL : t.Y);
+  const bool underAhead = ThingSolid(a, t.OffY >= 0 ? t.Y + 1LL : t.Y);
   if (!underOwn && !underAhead) {
     t.VX = 0;
     t.VY = 8;
@@ -83,7 +83,7 @@ void Form1::WalkThing(int i, Integer& nx, Integer dx, Integer dy) {
   }
 
   // Walls turn every walker; ledges turn all but kind 6.
-  if (ThingSolid(i, a, t.Y) || (t.Kind != 6 && !ThingSolid(i, a, t.Y + 1LL))) {
+  if (ThingSolid(a, t.Y) || (t.Kind != 6 && !ThingSolid(a, t.Y + 1LL))) {
     t.Face = I16(1 - t.Face);
     nx = t.OffX;
   }
@@ -113,7 +113,7 @@ void Form1::WalkThing(int i, Integer& nx, Integer dx, Integer dy) {
 void Form1::BounceThing(int i, Integer& ny) {
   ObjRecord& t = Obj(i);
   const long long r = std::abs(ny) > 10 ? t.Y + Sign(t.VY) : t.Y;
-  if (ThingSolid(i, t.X, r)) {
+  if (ThingSolid(t.X, r)) {
     t.VY = I16(-t.VY);
     ny = I16(10 * Sign(ny));
   }

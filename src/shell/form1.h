@@ -98,7 +98,7 @@ class Form1 {
   void ChaseThing(int i);
   void FollowThing(int i);
   void BlastPadThing(int i, Integer& ny);
-  bool ThingSolid(int i, long long c, long long r) const;
+  bool ThingSolid(long long c, long long r) const;
   [[noreturn]] void ThingFault(int i, const std::string& what) const;
   // The heroine's steps of the play tick, in tick order (dir: -1 left, 0, +1 right).
   void PlayerWalk(Integer dir);
@@ -113,6 +113,8 @@ class Form1 {
   void PlayerMove();
   // Cell change of the player and the one-cell shift of the map buffer.
   void ScrollView();
+  // A look down that a fall or a warp carried past the maze's last view row is held there.
+  void HoldLookInMaze();
   // The play keys: a key or its joystick equivalent, read from KeyState and a fresh read.
   Integer InputDirection();
   bool JoyDirDown(int bit);
@@ -148,6 +150,7 @@ class Form1 {
   void LoadWarpTarget(Integer maze, Integer x, Integer y, Integer room);
   bool InInitScript = false;  // the running script is a room's init script
   bool WarpPending = false;
+  int WarpDepth = 0;  // warps under way, one inside another's composing tick
   Integer PendingMaze = 0, PendingX = 0, PendingY = 0, PendingRoom = 0;
   // The save prompt of a warp: choose slot 1..3 or leave.
   void RunSavePrompt();

@@ -1,5 +1,6 @@
 // The play view: the map buffer of 21 x 16 tiles around the player, and the frame composed
 // from it with the player, the room's things and items, and the status bar.
+#include <algorithm>
 #include <string>
 
 #include "shell/form1.h"
@@ -42,30 +43,37 @@ void Form1::BuildRoom() {
 void Form1::DrawPlayScreen() {
   CheckViewLimits("DrawPlayScreen");
   const ObjRecord& p = Obj(0);
-  // The player's pixel offset moves the view; she stays at a fixed place on the screen.
-  BltRect.Left = 16 + p.OffX;
-  BltRect.Top = 16 + p.OffY + LookPx;
+  // The player's pixel offset moves the view; she stays at a fixed place on the screen. The
+  // tick settles the offsets only in its view step, so a frame drawn earlier (a message, a
+  // script) may find them up to a step beyond what the buffer holds: such a frame shows the
+  // nearest view the buffer has, and the sprites move with it.
+  const long viewX = std::clamp<long>(p.OffX, -16, 16);
+  const long viewY = std::clamp<long>(p.OffY + LookPx, -16, 16);
+  BltRect.Left = I32(16 + viewX);
+  BltRect.Top = I32(16 + viewY);
   BltRect.Right = BltRect.Left + 640;
   BltRect.Bottom = BltRect.Top + 480;
   BltFast(*BackBuffer, 0, 0, *MapSurface, false);
   if (RoomNo < 0) return;  // no room: the view alone
 
   Surface& sprites = *CharSurface(0);
-  const long baseY = 272 - 32L * LookRow - LookPx;
+  // Screen row of the top of the player's cell, less 32: 272 while the view is not held.
+  const long baseY = 272 - 32L * LookRow - (viewY - p.OffY);
   const bool blink = Mod(p.Delay, 8) > 3;
   BltRect.Left = 32 * p.Frame + (blink ? 288 : 0);
   BltRect.Top = 64 * p.Face;
   BltRect.Right = BltRect.Left + 32;
   BltRect.Bottom = BltRect.Top + 64;
   const int shift = p.Frame > 2 ? (p.Face == 1 ? 6 : p.Face == 0 ? -6 : 0) : 0;
-  BltFast(*BackBuffer, 304 + shift, static_cast<int>(baseY), sprites, true);
+  BltFast(*BackBuffer, static_cast<int>(304 + shift + p.OffX - viewX), static_cast<int>(baseY),
+          sprites, true);
 
   for (int i = 1; i <= 39; ++i) {
     const ObjRecord& t = Obj(i);
     if (t.Kind <= 0) continue;
     const bool item = t.Kind > 19;
     // Wide arithmetic: a thing far away from the player is simply off the screen.
-    long x = 304 + 32L * (t.X - p.X) + t.OffX - p.OffX;
+    long x = 304 + 32L * (t.X - p.X) + t.OffX - viewX;
     long y = baseY + 32L * (t.Y - p.Y) + t.OffY - p.OffY + (item ? 32 : 0);
     if (y <= (item ? -32 : -64) || x <= -32 || x >= 640 || y >= 480) continue;
     const long height = item ? 32 : 64;
