@@ -132,10 +132,7 @@ TEST(MessageWindow, SwitchSoundAndTheWaitForAKey) {
   EXPECT_GE(m.g.ms(), 1000);  // returned only after a press
   EXPECT_GT(m.g.ms(), before);
   m.Show("r　石のスイッチを押した。");
-  Json s = m.g.State();
-  std::vector<int> slots;
-  for (const Json& e : s["sounds"].arr) slots.push_back(static_cast<int>(e["slot"].Int()));
-  EXPECT_EQ(slots, std::vector<int>{9});
+  EXPECT_EQ(SoundSlots(m.g.State()), std::vector<int>{9});
 }
 
 TEST(MessageWindow, ShotOfAnItemMessage) {

@@ -68,7 +68,8 @@ TEST(ThingWalkers, KindSixWalksOffTheLedgeFallsAtEightAndTurnsAtAWall) {
 
 TEST(ThingWalkers, WatchfulWalkerPausesTwelveTicksAndTurnsToAPlayerBehindIt) {
   ThingScene s;
-  s.Start("mo,40,50,4,0,5,2,\"\"\n@\n", 37, 50);
+  // The second walker has her behind it too, but twelve columns away.
+  s.Start("mo,40,50,4,0,5,2,\"\"\nmo,49,50,4,0,5,2,\"\"\n@\n", 37, 50);
   auto& w = s.obj(1);
   s.Ticks(2);  // tick 1 takes up the speed; tick 2 sees the heroine behind it
   EXPECT_EQ(w.Face, 1);
@@ -85,15 +86,8 @@ TEST(ThingWalkers, WatchfulWalkerPausesTwelveTicksAndTurnsToAPlayerBehindIt) {
   EXPECT_EQ(PixelX(w), x - 10);
   EXPECT_EQ(w.Delay, 0);
   EXPECT_TRUE(w.Frame >= 5 && w.Frame <= 7);
-}
-
-TEST(ThingWalkers, WatchfulWalkerIgnoresAPlayerTwelveColumnsAway) {
-  ThingScene s;
-  s.Start("mo,42,50,4,0,5,2,\"\"\n@\n", 30, 50);
-  s.Ticks(6);
-  EXPECT_EQ(s.obj(1).Face, 0);
-  EXPECT_EQ(s.obj(1).Delay, 0);
-  EXPECT_EQ(PixelX(s.obj(1)), 42 * 32 + 10);
+  EXPECT_EQ(s.obj(2).Face, 0);
+  EXPECT_EQ(PixelX(s.obj(2)), 49 * 32 + 2 * 18);  // never paused
 }
 
 TEST(ThingBouncer, BouncesBetweenFloorAndCeilingTenPixelsFromTheCellCentres) {

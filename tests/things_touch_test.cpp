@@ -160,11 +160,14 @@ TEST(ThingLift, NoRideWhileThrownBackOrJustJumping) {
   EXPECT_EQ(f.JumpLen, 0);
 }
 
-TEST(ThingItems, TwoItemsInOneTickArePickedUpInSlotOrderEachWithItsKey) {
+TEST(ThingItems, ItemsInOneTickArePickedUpInSlotOrderEachWithItsKeyHeartsRaiseTheCeiling) {
   ThingScene s;
-  s.Start("it,50,50,12\nit,50,49,5\nit,50,51,7\nit,50,50,0\n@\n");
+  s.Start("it,50,50,12\nit,50,49,5\nit,50,51,7\nit,50,50,0\nit,50,50,8\nit,50,50,9\n@\n");
   auto& f = s.f();
+  f.Life = 2;
   s.Ticks(1);
+  EXPECT_EQ(f.LifeMax, 7);  // the golden and the silver heart do not heal
+  EXPECT_EQ(f.Life, 2);
   EXPECT_EQ(f.ItemCount(12), 1);
   EXPECT_EQ(f.ItemCount(5), 1);
   EXPECT_EQ(f.ItemCount(0), 1);
@@ -175,7 +178,7 @@ TEST(ThingItems, TwoItemsInOneTickArePickedUpInSlotOrderEachWithItsKey) {
   EXPECT_EQ(f.TakenList(1), U" 50 50 5");
   EXPECT_EQ(f.TakenList(2), U" 50 49 5");
   EXPECT_EQ(f.TakenList(3), U" 50 50 5");
-  EXPECT_EQ(f.TakenList(4), U"");
+  EXPECT_EQ(f.TakenList(6), U"");
   EXPECT_GE(s.SoundCount(5), 1);
 }
 
@@ -191,15 +194,6 @@ TEST(ThingItems, TheMessagesNameTheItemAndEndWithItsNumberForThePicture) {
             U"r\u3000\u3000\u3000ライフの上限が３増えた。");
   const String nine = f.ItemMessage(9);
   EXPECT_EQ(nine.substr(nine.size() - 6), U"が１増えた。");
-}
-
-TEST(ThingItems, HeartsRaiseTheCeilingButDoNotHeal) {
-  ThingScene s;
-  s.Start("it,50,50,8\nit,50,50,9\n@\n");
-  s.f().Life = 2;
-  s.Ticks(1);
-  EXPECT_EQ(s.f().LifeMax, 7);
-  EXPECT_EQ(s.f().Life, 2);
 }
 
 TEST(ThingItems, ATakenItemStaysOutOfItsRoomInThatMaze) {
