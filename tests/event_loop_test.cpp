@@ -94,6 +94,11 @@ TEST(EventLoop, ATapBetweenTwoTicksActs) {
     EXPECT_THROW(RunTicks(*play.game, 1), platform::ExitRequest);
     EXPECT_EQ(play.game->plat->NowUs(), 97000);
   }
+  {
+    PlayingGame play("60 press Space 5\n");
+    RunTicks(*play.game, 2);
+    EXPECT_GT(play.game->form->JumpLen, 0);
+  }
   // Escape opens the pause screen, which holds the tick until the next tap of Escape.
   PlayingGame play("60 press Escape 5\n700 press Escape 12\n");
   RunTicks(*play.game, 2);

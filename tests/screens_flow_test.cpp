@@ -134,7 +134,7 @@ TEST(ScreensFlow, LosingTheLastLifePlaysGameOverThenTheTitle) {
   Game game(
       [](const Probes& p) {
         return At(2000, "press Z") + At(2200, "down Right") + At(5000, "up Right") + p.At(5100) +
-               Presses("Z", 8000, 9000, 500) + p.At(11000) + At(11100, "quit");
+               At(8500, "press Z") + p.At(11000) + At(11100, "quit");
       },
       [](const fs::path& d) {
         WriteSmallWorld(d, "mo,36,38,6,0,11,0,\"\"\r\n@\r\n");
@@ -155,8 +155,8 @@ TEST(ScreensFlow, LosingTheLastLifePlaysGameOverThenTheTitle) {
 TEST(ScreensFlow, AScriptsFnPlaysTheWholeEndingThenTheTitle) {
   Game game(
       [](const Probes& p) {
-        return At(2000, "press Z") + At(2500, "press Up") + p.At(3000) +
-               Presses("Z", 110000, 112000, 500) + p.At(115000) + At(115100, "quit");
+        return At(2000, "press Z") + At(2500, "press Up") + p.At(3000) + At(111500, "press Z") +
+               p.At(115000) + At(115100, "quit");
       },
       [](const fs::path& d) {
         WriteSmallWorld(d, "ev,33,38,\"fn\"\r\n@\r\n");

@@ -71,8 +71,7 @@ void Gamepads::OpenPresent() {
 }
 
 void Gamepads::HandleEvent(const SDL_Event& e) {
-  // Controllers announce themselves twice (as joystick and as controller); the joystick
-  // events are enough and also cover pads without a mapping.
+  // Presses are noted so that a quick one between two reads is not lost.
   if (e.type == SDL_CONTROLLERBUTTONDOWN) {
     // Mapped pads are read through their controller events only.
     Pad* p = Find(e.cbutton.which);
@@ -94,6 +93,8 @@ void Gamepads::HandleEvent(const SDL_Event& e) {
     Pad* p = Find(e.jhat.which);
     if (p != nullptr && p->controller == nullptr && e.jhat.hat == 0) p->tapHat |= e.jhat.value;
   } else if (e.type == SDL_JOYDEVICEADDED) {
+    // Controllers announce themselves twice (as joystick and as controller); the joystick
+    // events are enough and also cover pads without a mapping.
     if (Open(e.jdevice.which)) added_ = true;
   } else if (e.type == SDL_JOYDEVICEREMOVED) {
     const SDL_JoystickID instance = e.jdevice.which;
