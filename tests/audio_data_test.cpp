@@ -66,8 +66,7 @@ TEST(SongFiles, EachHasItsLengthLoopsOnBarTwoAndSoundsWithoutClippingOrSilence) 
     ASSERT_TRUE(platform::ReadMidiInfo(path.string(), info, &error)) << error;
     const double length = info.LengthSeconds();
     EXPECT_EQ(info.division, 480);
-    EXPECT_GE(length, c.minSeconds);
-    EXPECT_LE(length, c.maxSeconds);
+    EXPECT_TRUE(length >= c.minSeconds && length <= c.maxSeconds) << length;
     // The song ends exactly on a bar line, so a restart follows without a gap.
     const uint32_t bar = info.SongPositionTick(16);
     EXPECT_EQ(bar, 1920u);
@@ -138,11 +137,9 @@ TEST(SoundEffectFiles, EachIsShortCleanAndHeardAtItsLengthThroughTheMixer) {
     // Converted to the mixer's rate and channels, it keeps its length.
     const double seconds = static_cast<double>(s.size() / static_cast<size_t>(channels)) / rate;
     EXPECT_NEAR(seconds, info.seconds, 0.005);
-    EXPECT_GE(seconds, 0.05);
-    EXPECT_LE(seconds, 2.0);
+    EXPECT_TRUE(seconds >= 0.05 && seconds <= 2.0) << seconds;
     const Levels all = Measure(s.data(), s.size());
-    EXPECT_LT(all.peak, 0.95) << "too close to full scale";
-    EXPECT_GT(all.peak, 0.25) << "too quiet";
+    EXPECT_TRUE(all.peak > 0.25 && all.peak < 0.95) << "too quiet or too close to full scale";
     EXPECT_GT(all.rms, kMinRms) << "too quiet";
     // Starts and ends at rest, so playing it cannot click.
     EXPECT_LT(std::max(std::abs(s.front()), std::abs(s.back())), 100);
