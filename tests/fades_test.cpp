@@ -57,18 +57,17 @@ TEST_F(Fades, EachFadeTakesItsStepsAndEndsOnItsLevelKeepingEntry255) {
 
 TEST_F(Fades, ComponentFormulasRoundHalfToEven) {
   f().BasePalette(10) = {200, 100, 1, 0};
-  const struct {
-    int kind, level, r, g, b;
-  } cases[] = {
+  const int cases[][5] = {
+      // kind, level, then red, green and blue
       {0, 8, 100, 50, 0},     // black, half way: 0.5 rounds to even
       {1, 8, 228, 178, 128},  // white, half way: 227.5 rounds to 228
       {2, 0, 255, 0, 0},      // red at its deepest
       {2, 16, 200, 100, 1},
   };
-  for (const auto& c : cases) {
-    f().WriteFadeLevel(c.kind, c.level);
+  for (const auto& [kind, level, r, g, b] : cases) {
+    f().WriteFadeLevel(kind, level);
     const auto& w = f().WorkPalette(10);
-    EXPECT_EQ(std::tuple(w.r, w.g, w.b), std::tuple(c.r, c.g, c.b)) << c.kind << "," << c.level;
+    EXPECT_EQ(std::tuple(w.r, w.g, w.b), std::tuple(r, g, b)) << kind << "," << level;
     EXPECT_EQ(shown()[10].r, w.r);
   }
 }

@@ -17,10 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using media_builders::Le16;
 using media_builders::Le32;
-using platform::BltFast;
-using platform::FatalError;
-using platform::Rect;
-using platform::Surface;
+using namespace platform;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -43,30 +40,28 @@ void Pattern(Surface& s) {
 TEST(BltFast, CopiesMatchAPixelByPixelReference) {
   // Keyed copies skip low..high only when the source has a key. The map buffer scrolls by
   // copying onto itself: each direction must read the source before overwriting it.
-  const struct {
-    bool keyed, hasKey;
-    uint8_t high;
-  } keys[] = {{false, true, 2}, {true, true, 2}, {true, true, 5}, {true, false, 2}};
+  const std::tuple<bool, bool, uint8_t> keys[] = {
+      {false, true, 2}, {true, true, 2}, {true, true, 5}, {true, false, 2}};
   const int moves[][2] = {{5, 0},   {-5, 0}, {0, 7},  {0, -7}, {3, 4},
                           {-3, -4}, {6, -2}, {-6, 2}, {30, 40}};  // the last onto another surface
   const Rect r{8, 8, 40, 32};
-  for (const auto& k : keys) {
+  for (const auto& [keyed, hasKey, high] : keys) {
     for (const auto& [dx, dy] : moves) {
-      SCOPED_TRACE(testing::Message() << k.keyed << k.hasKey << int{k.high} << " " << dx << dy);
+      SCOPED_TRACE(testing::Message() << keyed << hasKey << int{high} << " " << dx << "," << dy);
       Surface src(48, 40, "map buffer"), other(100, 80, "back buffer");
       Pattern(src);
-      if (k.hasKey) src.SetColorKey(2, k.high);
+      if (hasKey) src.SetColorKey(2, high);
       other.Fill(9);
       Surface& dst = dx == 30 ? other : src;
       Surface want = dst;
       for (int j = r.Top; j < r.Bottom; ++j) {
         for (int i = r.Left; i < r.Right; ++i) {
           const uint8_t p = src.At(i, j);
-          if (!k.keyed || !k.hasKey || p < 2 || p > k.high) want.At(i + dx, j + dy) = p;
+          if (!keyed || !hasKey || p < 2 || p > high) want.At(i + dx, j + dy) = p;
         }
       }
       const uint64_t before = dst.Generation();
-      BltFast(dst, 8 + dx, 8 + dy, src, r, k.keyed);
+      BltFast(dst, 8 + dx, 8 + dy, src, r, keyed);
       EXPECT_TRUE(
           std::equal(dst.Pixels(), dst.Pixels() + dst.Width() * dst.Height(), want.Pixels()));
       EXPECT_GT(dst.Generation(), before);
@@ -82,11 +77,7 @@ TEST(BltFast, RectanglesOutsideTheirSurfacesAreFatalAndNameBothSurfaces) {
                 .find("copy from \"chr1.bmp\" (0,128)-(165,168) to \"back buffer\" at (16,16): "
                       "source rectangle outside the 164x168 surface"),
             std::string::npos);
-  const struct {
-    int x, y;
-    Rect r;
-    std::string expected;
-  } cases[] = {
+  const std::tuple<int, int, Rect, std::string> cases[] = {
       {600, 0, {0, 0, 41, 10}, "(600,0): destination outside the 640x480 surface"},
       {0, 0, {-1, 0, 10, 10}, "source rectangle outside"},
       {0, 0, {0, 160, 10, 169}, "source rectangle outside"},
@@ -99,9 +90,9 @@ TEST(BltFast, RectanglesOutsideTheirSurfacesAreFatalAndNameBothSurfaces) {
       {0, 0, {INT32_MIN, 0, INT32_MAX, 1}, "outside"},
       {476, 312, {0, 0, 164, 168}, "no error"},  // touching the far edges exactly
   };
-  for (const auto& c : cases) {
-    const std::string error = ErrorOf([&] { BltFast(dst, c.x, c.y, src, c.r, false); });
-    EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+  for (const auto& [x, y, r, expected] : cases) {
+    const std::string error = ErrorOf([&] { BltFast(dst, x, y, src, r, false); });
+    EXPECT_NE(error.find(expected), std::string::npos) << error;
   }
 }
 

@@ -15,18 +15,15 @@ using Paused = SmallWorldPlay;
 TEST(PauseScreen, ItClosesOnANewEscapeOnlyOnceThatIsReleased) {
   // Escape is down when the screen opens (the press that opened it) and stays down 1 s; a
   // closing press held 1 s holds the screen until it is up again.
-  const struct {
-    const char* script;
-    long long minMs, maxMs;
-  } cases[] = {{"0 down Escape\n1000 up Escape\n2000 press Escape\n", 2000, 2200},
-               {"500 down Escape\n1500 up Escape\n", 1500, 1700}};
-  for (const auto& c : cases) {
-    Paused p([&](const Probes&) { return std::string(c.script); });
+  const std::tuple<std::string, long long, long long> cases[] = {
+      {"0 down Escape\n1000 up Escape\n2000 press Escape\n", 2000, 2200},
+      {"500 down Escape\n1500 up Escape\n", 1500, 1700}};
+  for (const auto& [script, minMs, maxMs] : cases) {
+    Paused p([&](const Probes&) { return script; });
     auto& f = p.f();
     const long long frames = f.FrameCount;
     f.ShowPauseMenu();
-    EXPECT_GE(p.ms(), c.minMs) << c.script;
-    EXPECT_LT(p.ms(), c.maxMs) << c.script;
+    EXPECT_TRUE(p.ms() >= minMs && p.ms() < maxMs) << p.ms() << " ms after " << script;
     // One pass of the screen is a 48 ms sleep and a yield: the animation counter went round.
     EXPECT_NE(f.FrameCount, frames);
     EXPECT_TRUE(f.Timer1.Enabled && !f.Timer2.Enabled);
@@ -50,23 +47,20 @@ TEST(PauseScreen, HeldItemsShowTheirPicturesAndNames) {
   };
   f.ShowPauseMenu();
   ASSERT_EQ(shots.size(), 2u);
-  const struct {
-    const char* what;
-    int left, top, right, bottom;
-    bool changes;
-  } areas[] = {{"orb 1", 32, 174, 64, 206, true},     {"orb 1's name", 15, 208, 80, 224, true},
-               {"key 10", 280, 64, 312, 96, true},    {"key 10's name", 316, 79, 380, 95, true},
-               {"item 34", 520, 224, 552, 256, true}, {"crystals", 82, 55, 136, 79, true},
-               {"orb 2", 192, 254, 224, 286, false}};
-  for (const auto& a : areas) {
+  const std::tuple<const char*, int, int, int, int, bool> areas[] = {
+      {"orb 1", 32, 174, 64, 206, true},     {"orb 1's name", 15, 208, 80, 224, true},
+      {"key 10", 280, 64, 312, 96, true},    {"key 10's name", 316, 79, 380, 95, true},
+      {"item 34", 520, 224, 552, 256, true}, {"crystals", 82, 55, 136, 79, true},
+      {"orb 2", 192, 254, 224, 286, false}};
+  for (const auto& [what, left, top, right, bottom, changes] : areas) {
     int changed = 0;
-    for (int y = a.top; y < a.bottom; ++y) {
-      for (int x = a.left; x < a.right; ++x) {
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) {
         changed += shots[0][static_cast<size_t>(y * 640 + x)] !=
                    shots[1][static_cast<size_t>(y * 640 + x)];
       }
     }
-    EXPECT_TRUE(a.changes ? changed > 20 : changed == 0) << a.what << ": " << changed;
+    EXPECT_TRUE(changes ? changed > 20 : changed == 0) << what << ": " << changed;
   }
 }
 

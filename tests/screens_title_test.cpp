@@ -2,7 +2,6 @@
 // platform with the bundled pictures and a small world of the test's own.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
 
 #include "screens_support.h"
@@ -11,30 +10,18 @@ namespace {
 
 using namespace screens_test;
 
-struct Title {
-  Title(const std::function<std::string(const Probes&)>& script,
-        const std::function<void(const fs::path&)>& prepare = {}) {
-    CopyGameData(dir.path());
-    WriteSmallWorld(dir.path());
-    if (prepare) prepare(dir.path());
-    g = std::make_unique<HeadlessGame>(dir.path(), script(probes));
-    probes.Install(*g);
-    g->form->Form_Load();
+// The title is entered from play in the small world, as after T on the pause screen.
+using Title = SmallWorldPlay;
+
+// Runs the title until it hands over to play (-1) or the program ends (its exit status).
+int RunTitle(Title& t) {
+  try {
+    t.f().Timer2_Timer();
+    return -1;
+  } catch (const platform::ExitRequest& e) {
+    return e.status;
   }
-  // Runs the title until it hands over to play (-1) or the program ends (its exit status).
-  int Run() {
-    try {
-      g->form->Timer2_Timer();
-      return -1;
-    } catch (const platform::ExitRequest& e) {
-      return e.status;
-    }
-  }
-  quelmire::Form1& f() { return *g->form; }
-  TempDir dir;
-  Probes probes;
-  std::unique_ptr<HeadlessGame> g;
-};
+}
 
 std::string At(long long ms, const std::string& action) {
   return std::to_string(ms) + " " + action + "\n";
@@ -52,10 +39,8 @@ TEST(TitleMenu, TheCursorStartsOnLoad1OnlyWhenExactlySavedata1Exists) {
   };
   for (const auto& [files, want] : cases) {
     // The title's opening (two black fades, 1.6 s) is over well before 2 s.
-    Title t([](const Probes& p) { return p.At(2000) + At(2010, "quit"); },
-            [&](const fs::path& d) {
-              for (const auto& name : files) WriteFile(d / name, SaveText(SaveData{}));
-            });
+    Title t([](const Probes& p) { return p.At(2000) + At(2010, "quit"); });
+    for (const auto& name : files) WriteFile(t.dir / name, SaveText(SaveData{}));
     std::string seen;
     t.probes.probe = [&](long long) {
       const auto& s = *t.f().PrimarySurface;
@@ -66,7 +51,7 @@ TEST(TitleMenu, TheCursorStartsOnLoad1OnlyWhenExactlySavedata1Exists) {
         seen += white > 20 && grey == 0 ? 'W' : grey > 20 && white == 0 ? 'g' : '?';
       }
     };
-    EXPECT_EQ(t.Run(), 0);
+    EXPECT_EQ(RunTitle(t), 0);
     EXPECT_EQ(seen, want);
   }
 }
@@ -89,7 +74,7 @@ TEST(TitleMenu, OneStepPerPressWrappingGreySlotsCannotBeConfirmedAndQuitEnds) {
   });
   std::vector<int> seen;
   t.probes.probe = [&](long long) { seen.push_back(TitleCursor(*t.g)); };
-  EXPECT_EQ(t.Run(), 0);
+  EXPECT_EQ(RunTitle(t), 0);
   EXPECT_EQ(seen, (std::vector<int>{0, 4, 0, 1, 1, 1, 2, 2}));
 }
 
@@ -102,7 +87,10 @@ auto PlayerState(quelmire::Form1& f) {
 
 // What an earlier game left behind.
 void LeaveAnEarlierGame(quelmire::Form1& f) {
-  f.EndingFlag = 1;
+  std::tie(f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.RoomNo, f.EndingFlag) =
+      std::tuple(9, 9, 6, 2, 1);
+  f.Timer1.Enabled = false;
+  f.Timer2.Enabled = true;
   for (int i = 0; i <= 127; ++i) f.ItemCount(i) = 7;
   f.Flags.Fill(9);
   for (int i = 0; i <= 512; ++i) f.TakenList(i) = U" 1 2 3";
@@ -123,7 +111,7 @@ TEST(TitleNewGame, IntroInMaze4ThenAFreshGameClearingItems0To34Only) {
   t.probes.probe = [&](long long) {
     intro = {f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.RoomNo, PaletteLook(*t.g)};
   };
-  ASSERT_EQ(t.Run(), -1);
+  ASSERT_EQ(RunTitle(t), -1);
 
   EXPECT_EQ(intro, std::tuple(135, 249, 4, -1, "base"));
   EXPECT_EQ(PlayerState(f), std::tuple(33, 38, 5, 1, 3, 3, 0, 0, 0, 0, true, 0, 0, true, false));
@@ -138,23 +126,19 @@ TEST(TitleLoad, BadSavesAreReportedOnTheTitleAndAGoodOneReplacesTheGame) {
   std::tie(good.items[0], good.items[7], good.items[39], good.flags[0], good.flags[511]) =
       std::tuple(12, 1, 2, 1, 255);
   std::tie(good.taken[0], good.taken[511]) = std::tuple(" 1 2 3", " 40 50 3");
-  Title t(
-      [](const Probes& p) {
-        return p.At(2000) + At(2100, "press Z") + p.At(2200) +       // slot 1: a long report
-               At(2300, "press Down") + At(2400, "press Down") +     // to slot 3
-               At(2500, "down Z") + p.At(2800) + At(2900, "up Z") +  // slot 3: life 0
-               At(3000, "press Up") + At(3100, "press Z");           // slot 2 loads
-      },
-      [&](const fs::path& d) {
-        // Text after the first taken-item key: one of the longest reports.
-        std::string text = SaveText(good);
-        text.replace(text.find("\"\""), 2, "\"\"abc");
-        WriteFile(d / "savedata1.sav", text);
-        WriteSave(d, 2, good);
-        SaveData lifeless = good;
-        lifeless.life = 0;
-        WriteSave(d, 3, lifeless);
-      });
+  Title t([](const Probes& p) {
+    return p.At(2000) + At(2100, "press Z") + p.At(2200) +       // slot 1: a long report
+           At(2300, "press Down") + At(2400, "press Down") +     // to slot 3
+           At(2500, "down Z") + p.At(2800) + At(2900, "up Z") +  // slot 3: life 0
+           At(3000, "press Up") + At(3100, "press Z");           // slot 2 loads
+  });
+  // Text after the first taken-item key: one of the longest reports.
+  std::string text = SaveText(good);
+  WriteFile(t.dir / "savedata1.sav", text.replace(text.find("\"\""), 2, "\"\"abc"));
+  WriteSave(t.dir.path(), 2, good);
+  good.life = 0;
+  WriteSave(t.dir.path(), 3, good);
+  good.life = 4;
   auto& f = t.f();
   LeaveAnEarlierGame(f);
   std::vector<int> cursors, reportPixels;
@@ -168,7 +152,7 @@ TEST(TitleLoad, BadSavesAreReportedOnTheTitleAndAGoodOneReplacesTheGame) {
       right.back().insert(right.back().end(), row + 490, row + 640);
     EXPECT_EQ(f.ItemCount(39), 7) << "a failed load changes nothing";
   };
-  ASSERT_EQ(t.Run(), -1);
+  ASSERT_EQ(RunTitle(t), -1);
   EXPECT_EQ(cursors, (std::vector<int>{1, 1, 3}));
   EXPECT_EQ(reportPixels[0], 0);
   EXPECT_GT(reportPixels[1], 50) << "the report line is shown";
