@@ -1,202 +1,172 @@
-// The bundled sound data: ten clean effects, songs that loop from song position 16, an ending
-// song long enough for the credits, and data that matches what its sources build.
+// The bundled songs and sound effects, read as files and heard as the game sounds them: songs
+// rendered through the music device's synthesizer settings and soundfont, effects loaded by
+// the mixer as the game loads them. Each must last as long as its file says, stay below full
+// scale and be heard. Set QUELMIRE_RENDER_DIR to a folder to keep the renders for listening.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/media_info.h"
+#include "platform/sdl_music.h"
+#include "platform/song_render.h"
 #include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kWaveDir = fs::path(QUELMIRE_SOURCE_DIR) / "data" / "wave";
-const fs::path kMidiDir = fs::path(QUELMIRE_SOURCE_DIR) / "data" / "midi";
+constexpr int kRate = 44100;         // the rate the game opens the mixer at
+constexpr double kMinRms = 0.01;     // -40 dBFS over the whole sound
+constexpr double kQuietRms = 0.001;  // a 50 ms window below -60 dBFS is silence
+const fs::path kGameDir = fs::path(QUELMIRE_BINARY_DIR);
 
-const char* const kEffects[] = {"blockhit", "door",      "damage02", "blockbreak", "bomb",
-                                "itemget",  "explosion", "down",     "fire",       "switch"};
-
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
-         uint32_t{b[at + 3]} << 24;
-}
-
-uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t{b[at]} << 24 | uint32_t{b[at + 1]} << 16 | uint32_t{b[at + 2]} << 8 |
-         uint32_t{b[at + 3]};
-}
-
-// The 16-bit samples of a PCM WAV's data chunk (all channels interleaved).
-std::vector<int16_t> WavSamples(const fs::path& path) {
-  const std::vector<uint8_t> b = ReadBytes(path);
-  std::vector<int16_t> out;
-  size_t at = 12;
-  while (at + 8 <= b.size()) {
-    const uint32_t len = Le32(b, at + 4);
-    if (std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4) ==
-        "data") {
-      for (size_t i = at + 8; i + 1 < at + 8 + len && i + 1 < b.size(); i += 2) {
-        out.push_back(static_cast<int16_t>(b[i] | b[i + 1] << 8));
-      }
-      break;
-    }
-    at += 8 + len + (len & 1);
-  }
-  return out;
-}
-
-TEST(SoundEffectFiles, EachIsShortCleanAndBelowFullScale) {
-  for (const char* name : kEffects) {
-    SCOPED_TRACE(name);
-    const fs::path path = kWaveDir / (std::string(name) + ".wav");
-    const platform::WavInfo info = platform::ReadWavInfo(path.string());
-    EXPECT_EQ(info.sampleRate, 44100);
-    EXPECT_EQ(info.bitsPerSample, 16);
-    EXPECT_GE(info.seconds, 0.05);
-    EXPECT_LE(info.seconds, 2.0);
-
-    const std::vector<int16_t> s = WavSamples(path);
-    ASSERT_EQ(s.size() * 2, info.dataBytes);
-    int peak = 0;
-    for (int16_t v : s) peak = std::max(peak, std::abs(int{v}));
-    EXPECT_LT(peak, 32767 * 95 / 100) << "too close to full scale";
-    EXPECT_GT(peak, 32767 / 4) << "too quiet";
-    // Starts and ends at rest, so playing it cannot click.
-    EXPECT_LT(std::abs(int{s.front()}), 100);
-    EXPECT_LT(std::abs(int{s.back()}), 100);
-  }
-}
-
-// What a song holds, read event by event.
-struct SongNotes {
-  int format = -1;
-  int notes = 0;
-  int drumNotes = 0;  // on channel 10
-  uint32_t firstNoteTick = UINT32_MAX;
-  uint32_t lastNoteOffTick = 0;
-  std::vector<uint32_t> noteOnTicks;
+// Peak and RMS of interleaved samples, channels taken together, as fractions of full scale.
+struct Levels {
+  double peak = 0, rms = 0;
 };
 
-uint32_t Vlq(const std::vector<uint8_t>& b, size_t& pos) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4 && pos < b.size(); ++i) {
-    v = v << 7 | (b[pos] & 0x7F);
-    if (!(b[pos++] & 0x80)) break;
+Levels Measure(const int16_t* s, size_t count) {
+  double peak = 0, sum = 0;
+  for (size_t i = 0; i < count; ++i) {
+    peak = std::max(peak, std::abs(static_cast<double>(s[i])) / 32767);
+    sum += static_cast<double>(s[i]) * s[i];
   }
-  return v;
+  return {peak, count > 0 ? std::sqrt(sum / static_cast<double>(count)) / 32767 : 0};
 }
 
-SongNotes ReadNotes(const fs::path& path) {
-  const std::vector<uint8_t> b = ReadBytes(path);
-  SongNotes out;
-  if (b.size() < 14) return out;
-  out.format = b[8] << 8 | b[9];
-  size_t at = 14;
-  while (at + 8 <= b.size()) {
-    const size_t end = std::min(b.size(), at + 8 + size_t{Be32(b, at + 4)});
-    size_t pos = at + 8;
-    uint32_t tick = 0;
-    uint8_t status = 0;
-    while (pos < end) {
-      tick += Vlq(b, pos);
-      if (pos >= end) break;
-      if (b[pos] & 0x80) status = b[pos++];
-      if (status == 0xFF || status == 0xF0 || status == 0xF7) {
-        if (status == 0xFF) ++pos;
-        const uint32_t len = Vlq(b, pos);
-        pos += len;
-        continue;
-      }
-      const int type = status & 0xF0;
-      const size_t n = (type == 0xC0 || type == 0xD0) ? 1 : 2;
-      if (pos + n > end) break;
-      const bool on = type == 0x90 && b[pos + 1] > 0;
-      const bool off = type == 0x80 || (type == 0x90 && b[pos + 1] == 0);
-      if (on) {
-        ++out.notes;
-        if ((status & 0x0F) == 9) ++out.drumNotes;
-        out.firstNoteTick = std::min(out.firstNoteTick, tick);
-        out.noteOnTicks.push_back(tick);
-      } else if (off) {
-        out.lastNoteOffTick = std::max(out.lastNoteOffTick, tick);
-      }
-      pos += n;
-    }
-    at = end;
-  }
-  return out;
-}
-
-std::string SongFile(int n) {
-  const std::string digits = std::to_string(n + 1000);
-  return "vorn" + digits.substr(digits.size() - 2) + ".mid";
-}
-
-TEST(SongFiles, AllParseWithMelodyAndDrums) {
-  for (int n = 1; n <= 10; ++n) {
-    SCOPED_TRACE(SongFile(n));
-    const fs::path path = kMidiDir / SongFile(n);
+TEST(SongFiles, EachHasItsLengthLoopsOnBarTwoAndSoundsWithoutClippingOrSilence) {
+  // The game restarts a stopped song at song position 16 (bar 2) unless it is heard once: the
+  // game-over song is short, and pictures, story and seven credits scenes take about 100 s
+  // before the last one waits for the ending song to end.
+  const std::tuple<int, bool, double, double> cases[] = {
+      // song, loops, length in s{1, true, 20, 120}, {2, true, 20, 120},   {3, true, 20, 120}, {4,
+      // true, 20, 120},
+      {5, true, 20, 120}, {6, true, 20, 120}, {7, true, 20, 120},
+      {8, false, 5, 30},  {9, true, 20, 120}, {10, false, 105, 180}};
+  const bool render = !platform::FindSoundfont().empty();
+  const char* keep = std::getenv("QUELMIRE_RENDER_DIR");
+  for (const auto& [song, loops, minSeconds, maxSeconds] : cases) {
+    const std::string name = (song < 10 ? "vorn0" : "vorn") + std::to_string(song) + ".mid";
+    const fs::path path = kGameDir / "midi" / name;
+    SCOPED_TRACE(name);
     platform::MidiInfo info;
     std::string error;
     ASSERT_TRUE(platform::ReadMidiInfo(path.string(), info, &error)) << error;
+    const double length = info.LengthSeconds();
     EXPECT_EQ(info.division, 480);
-    const SongNotes notes = ReadNotes(path);
-    EXPECT_EQ(notes.format, 1);
-    EXPECT_GT(notes.notes, 40);
-    EXPECT_GT(notes.drumNotes, 0) << "no drums on channel 10";
-    EXPECT_EQ(notes.firstNoteTick, 0u);
-    // The song ends exactly at a bar line, with its last notes.
+    EXPECT_TRUE(length >= minSeconds && length <= maxSeconds) << length;
+    // The song ends exactly on a bar line, so a restart follows without a gap.
     const uint32_t bar = info.SongPositionTick(16);
+    EXPECT_EQ(bar, 1920u);
     EXPECT_EQ(info.lastTick % bar, 0u);
-    EXPECT_EQ(notes.lastNoteOffTick, info.lastTick);
+    EXPECT_TRUE(!loops || info.lastTick >= 9 * bar) << "at least eight bars after the intro";
+    if (!render) continue;  // no General MIDI soundfont installed
+
+    std::vector<int16_t> audio;
+    ASSERT_TRUE(platform::RenderSong(path.string(), audio, kRate, &error)) << error;
+    if (keep != nullptr) {
+      const fs::path out = fs::path(keep) / (path.stem().string() + ".wav");
+      EXPECT_TRUE(platform::WriteStereoWav(out.string(), audio, kRate, &error)) << error;
+    }
+    // Rendering goes in blocks and the player's tick count advances every 64 frames.
+    const double seconds = static_cast<double>(audio.size() / 2) / kRate;
+    ASSERT_NEAR(seconds, length + platform::kRenderTailSeconds, 0.02);
+    const Levels all = Measure(audio.data(), audio.size());
+    EXPECT_LT(all.peak, 0.98) << "the game's gain leaves no headroom";
+    EXPECT_GT(all.rms, kMinRms) << "too quiet";
+    // The longest run of silent 50 ms windows before the tail.
+    const size_t window = kRate / 20 * 2;
+    double silence = 0, run = 0;
+    for (size_t at = 0; at + window <= static_cast<size_t>(length * kRate) * 2; at += window) {
+      run = Measure(audio.data() + at, window).rms < kQuietRms ? run + 0.05 : 0;
+      silence = std::max(silence, run);
+    }
+    EXPECT_LE(silence, 4.0) << "a silent stretch";
+    // It sounds from its first moment up to its last, and at once where the game restarts it.
+    std::vector<std::pair<double, double>> edges = {{0, 0}, {length - 0.1, 0}};
+    if (loops) edges.emplace_back(info.SecondsAt(bar), 0);
+    for (auto& [at, rms] : edges) {
+      rms = Measure(audio.data() + static_cast<size_t>(at * kRate) * 2, kRate / 10 * 2).rms;
+      EXPECT_GT(rms, 10 * kQuietRms) << "silent at " << at << " s";
+    }
+    std::printf(
+        "  %s: %.2f s (song %.2f s), peak %.3f, RMS %.3f, longest silence %.2f s, RMS "
+        "at start %.3f, end %.3f, loop %.3f\n",
+        name.c_str(), seconds, length, all.peak, all.rms, silence, edges[0].second, edges[1].second,
+        loops ? edges[2].second : 0.0);
   }
 }
 
-// The game restarts a stopped song at song position 16: bar 2 must start with notes, and the
-// last bar must end on the bar line so the restart follows without a gap.
-TEST(SongFiles, LoopingSongsRestartOnTheSecondBar) {
-  for (int n : {1, 2, 3, 4, 5, 6, 7, 9}) {
-    SCOPED_TRACE(SongFile(n));
-    const fs::path path = kMidiDir / SongFile(n);
-    platform::MidiInfo info;
-    ASSERT_TRUE(platform::ReadMidiInfo(path.string(), info));
-    const uint32_t loop = info.SongPositionTick(16);
-    EXPECT_EQ(loop, 1920u);
-    EXPECT_GE(info.lastTick, 9 * loop) << "at least eight bars after the intro";
-    const SongNotes notes = ReadNotes(path);
-    int atLoop = 0;
-    for (uint32_t t : notes.noteOnTicks) atLoop += t == loop;
-    EXPECT_GE(atLoop, 2) << "bar 2 starts with notes";
-    EXPECT_GT(info.LengthSeconds(), 20.0);
-    EXPECT_LT(info.LengthSeconds(), 120.0);
+TEST(SoundEffectFiles, EachIsShortCleanAndHeardAtItsLengthThroughTheMixer) {
+  // The mixer as the game opens it, unless this machine has no audio driver at all.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) GTEST_SKIP() << "no audio: " << SDL_GetError();
+  if (Mix_OpenAudio(kRate, AUDIO_S16SYS, 2, 1024) != 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    GTEST_SKIP() << "no audio device: " << Mix_GetError();
   }
+  int rate = 0, channels = 0;
+  Uint16 format = 0;
+  ASSERT_NE(Mix_QuerySpec(&rate, &format, &channels), 0);
+  ASSERT_EQ(format, AUDIO_S16SYS);
+  for (const char* name : {"blockhit", "door", "damage02", "blockbreak", "bomb", "itemget",
+                           "explosion", "down", "fire", "switch"}) {
+    SCOPED_TRACE(name);
+    const std::string path = (kGameDir / "wave" / (std::string(name) + ".wav")).string();
+    const platform::WavInfo info = platform::ReadWavInfo(path);
+    EXPECT_EQ(std::tuple(info.sampleRate, info.bitsPerSample), std::tuple(kRate, 16));
+    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+    if (chunk == nullptr) {
+      ADD_FAILURE() << Mix_GetError();
+      continue;
+    }
+    const auto* first = reinterpret_cast<const int16_t*>(chunk->abuf);
+    const std::vector<int16_t> s(first, first + chunk->alen / 2);
+    Mix_FreeChunk(chunk);
+    // Converted to the mixer's rate and channels, it keeps its length.
+    const double seconds = static_cast<double>(s.size() / static_cast<size_t>(channels)) / rate;
+    EXPECT_NEAR(seconds, info.seconds, 0.005);
+    EXPECT_TRUE(seconds >= 0.05 && seconds <= 2.0) << seconds;
+    const Levels all = Measure(s.data(), s.size());
+    EXPECT_TRUE(all.peak > 0.25 && all.peak < 0.95) << "too quiet or too close to full scale";
+    EXPECT_GT(all.rms, kMinRms) << "too quiet";
+    // Starts and ends at rest, so playing it cannot click.
+    EXPECT_LT(std::max(std::abs(s.front()), std::abs(s.back())), 100);
+    std::printf("  %s: %.3f s, peak %.3f, RMS %.3f\n", name, seconds, all.peak, all.rms);
+  }
+  Mix_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-TEST(SongFiles, GameOverIsShortAndTheEndingCoversTheCredits) {
-  platform::MidiInfo gameOver;
-  ASSERT_TRUE(platform::ReadMidiInfo((kMidiDir / SongFile(8)).string(), gameOver));
-  EXPECT_GT(gameOver.LengthSeconds(), 5.0);
-  EXPECT_LT(gameOver.LengthSeconds(), 30.0);
-
-  // Pictures, story and seven credits scenes take about 100 s before the last one waits for
-  // the song to end.
-  platform::MidiInfo ending;
-  ASSERT_TRUE(platform::ReadMidiInfo((kMidiDir / SongFile(10)).string(), ending));
-  EXPECT_GE(ending.LengthSeconds(), 105.0);
-  EXPECT_LE(ending.LengthSeconds(), 180.0);
+// Bad songs are reported by file, before any soundfont is looked for; a written WAV reads back.
+TEST(SongRender, BadSongsAndWavTargetsAreReportedByName) {
+  testing_support::TempDir dir;
+  testing_support::WriteFile(dir / "text.mid", "MThd is not enough");
+  const std::pair<fs::path, int> bad[] = {
+      {dir / "vorn99.mid", kRate}, {dir / "text.mid", kRate}, {kGameDir / "midi/vorn01.mid", 0}};
+  std::string error;
+  for (const auto& [path, rate] : bad) {
+    std::vector<int16_t> audio{1, 2};
+    EXPECT_FALSE(platform::RenderSong(path.string(), audio, rate, &error));
+    EXPECT_NE(error.find(rate ? path.string() : "sample rate"), std::string::npos) << error;
+    EXPECT_TRUE(audio.empty());
+  }
+  const std::vector<int16_t> stereo(2 * 22050, -32768);  // half a second
+  ASSERT_TRUE(platform::WriteStereoWav((dir / "out.wav").string(), stereo, kRate, &error)) << error;
+  const platform::WavInfo info = platform::ReadWavInfo((dir / "out.wav").string());
+  EXPECT_EQ(std::tuple(info.channels, info.sampleRate, info.bitsPerSample, info.seconds),
+            std::tuple(2, kRate, 16, 0.5));
+  EXPECT_FALSE(platform::WriteStereoWav((dir / "no/dir.wav").string(), stereo, kRate, &error));
+  EXPECT_NE(error.find("dir.wav"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -27,12 +27,10 @@ inline std::string RiffChunk(const std::string& id, const std::string& body) {
   return c;
 }
 
-inline std::string FmtChunk(int channels, int rate, int bits, int format = 1) {
-  const uint32_t align = static_cast<uint32_t>(channels * bits / 8);
-  return RiffChunk(
-      "fmt ", Le16(static_cast<uint32_t>(format)) + Le16(static_cast<uint32_t>(channels)) +
-                  Le32(static_cast<uint32_t>(rate)) + Le32(static_cast<uint32_t>(rate) * align) +
-                  Le16(align) + Le16(static_cast<uint32_t>(bits)));
+inline std::string FmtChunk(uint32_t channels, uint32_t rate, uint32_t bits, uint32_t format = 1) {
+  const uint32_t align = channels * bits / 8;
+  return RiffChunk("fmt ", Le16(format) + Le16(channels) + Le32(rate) + Le32(rate * align) +
+                               Le16(align) + Le16(bits));
 }
 
 inline std::string RiffWave(const std::string& chunks) {
@@ -40,7 +38,7 @@ inline std::string RiffWave(const std::string& chunks) {
 }
 
 // A PCM WAV of silence with the given number of sample bytes.
-inline std::string Wav(int channels, int rate, int bits, uint32_t dataBytes) {
+inline std::string Wav(uint32_t channels, uint32_t rate, uint32_t bits, uint32_t dataBytes) {
   return RiffWave(FmtChunk(channels, rate, bits) +
                   RiffChunk("data", std::string(dataBytes, bits == 8 ? '\x80' : '\0')));
 }
@@ -52,8 +50,7 @@ inline std::string Vlq(uint32_t v) {
   return out;
 }
 inline std::string Tempo(uint32_t delta, uint32_t usPerQuarter) {
-  return Vlq(delta) + "\xFF\x51\x03" + static_cast<char>(usPerQuarter >> 16) +
-         static_cast<char>(usPerQuarter >> 8) + static_cast<char>(usPerQuarter);
+  return Vlq(delta) + "\xFF\x51\x03" + Be32(usPerQuarter).substr(1);
 }
 inline std::string NoteOn(uint32_t delta, int key) {
   return Vlq(delta) + "\x90" + static_cast<char>(key) + "\x64";
@@ -67,18 +64,12 @@ inline std::string EndOfTrack(uint32_t delta) {
 inline std::string Track(const std::string& events) {
   return "MTrk" + Be32(static_cast<uint32_t>(events.size())) + events;
 }
-inline std::string Midi(int format, int division, const std::vector<std::string>& tracks) {
-  std::string out = "MThd" + Be32(6) + Be16(static_cast<uint32_t>(format)) +
-                    Be16(static_cast<uint32_t>(tracks.size())) +
-                    Be16(static_cast<uint32_t>(division));
+inline std::string Midi(uint32_t format, uint32_t division,
+                        const std::vector<std::string>& tracks) {
+  std::string out =
+      "MThd" + Be32(6) + Be16(format) + Be16(static_cast<uint32_t>(tracks.size())) + Be16(division);
   for (const auto& t : tracks) out += Track(t);
   return out;
-}
-
-// One note of the given length in ticks at tempo 120 (500000 us per quarter), ending the
-// track right after it: a song of exactly `ticks` ticks.
-inline std::string SimpleSong(int division, uint32_t ticks) {
-  return Midi(0, division, {Tempo(0, 500000) + NoteOn(0, 60) + NoteOff(ticks, 60) + EndOfTrack(0)});
 }
 
 }  // namespace media_builders

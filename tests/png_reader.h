@@ -9,19 +9,12 @@
 
 namespace png_reader {
 
-inline uint32_t Be32At(const std::string& s, size_t at) {
-  return uint32_t{static_cast<uint8_t>(s[at])} << 24 |
-         uint32_t{static_cast<uint8_t>(s[at + 1])} << 16 |
-         uint32_t{static_cast<uint8_t>(s[at + 2])} << 8 | uint32_t{static_cast<uint8_t>(s[at + 3])};
+// The unsigned byte at `at`, and the big-endian 32-bit number starting there.
+inline uint32_t Byte(const std::string& s, size_t at) {
+  return static_cast<uint8_t>(s.at(at));
 }
-
-inline uint32_t BitwiseCrc(const std::string& s, size_t at, size_t n) {
-  uint32_t crc = 0xFFFFFFFF;
-  for (size_t i = at; i < at + n; ++i) {
-    crc ^= static_cast<uint8_t>(s[i]);
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-  }
-  return ~crc;
+inline uint32_t Be32At(const std::string& s, size_t at) {
+  return Byte(s, at) << 24 | Byte(s, at + 1) << 16 | Byte(s, at + 2) << 8 | Byte(s, at + 3);
 }
 
 struct DecodedPng {
@@ -37,30 +30,30 @@ inline DecodedPng DecodeStoredPng(const std::string& f) {
   for (size_t at = 8; at < f.size();) {
     const uint32_t len = Be32At(f, at);
     const std::string type = f.substr(at + 4, 4);
-    EXPECT_EQ(BitwiseCrc(f, at + 4, len + 4), Be32At(f, at + 8 + len)) << type;
+    uint32_t crc = 0xFFFFFFFF;  // bit by bit, unlike the writer's table
+    for (size_t i = at + 4; i < at + 8 + len; ++i) {
+      crc ^= Byte(f, i);
+      for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    EXPECT_EQ(~crc, Be32At(f, at + 8 + len)) << type;
     if (type == "IHDR") {
       out.width = Be32At(f, at + 8);
       out.height = Be32At(f, at + 12);
       EXPECT_EQ(f.substr(at + 16, 5), std::string("\x08\x02\x00\x00\x00", 5));
-    } else if (type == "IDAT") {
-      idat += f.substr(at + 8, len);
-    } else if (type == "IEND") {
-      ended = true;
     }
+    if (type == "IDAT") idat += f.substr(at + 8, len);
+    ended = type == "IEND";  // and nothing after it
     at += 12 + len;
   }
   EXPECT_TRUE(ended);
-  EXPECT_EQ((static_cast<uint8_t>(idat[0]) * 256 + static_cast<uint8_t>(idat[1])) % 31, 0);
+  EXPECT_EQ((Byte(idat, 0) * 256 + Byte(idat, 1)) % 31, 0u);
   std::string raw;
   size_t at = 2;
   for (bool last = false; !last;) {
-    const uint8_t head = static_cast<uint8_t>(idat[at]);
-    last = head & 1;
-    EXPECT_EQ(head >> 1, 0) << "stored blocks only";
-    const uint32_t n = static_cast<uint8_t>(idat[at + 1]) | static_cast<uint8_t>(idat[at + 2]) << 8;
-    const uint32_t nn = static_cast<uint8_t>(idat[at + 3]) | static_cast<uint8_t>(idat[at + 4])
-                                                                 << 8;
-    EXPECT_EQ(n ^ 0xFFFF, nn);
+    last = Byte(idat, at) & 1;
+    EXPECT_EQ(Byte(idat, at) >> 1, 0u) << "stored blocks only";
+    const uint32_t n = Byte(idat, at + 1) | Byte(idat, at + 2) << 8;
+    EXPECT_EQ(n ^ 0xFFFF, Byte(idat, at + 3) | Byte(idat, at + 4) << 8);
     raw += idat.substr(at + 5, n);
     at += 5 + n;
   }
@@ -73,7 +66,7 @@ inline DecodedPng DecodeStoredPng(const std::string& f) {
   EXPECT_EQ(at + 4, idat.size());
   const size_t rowBytes = 1 + 3 * size_t{out.width};
   EXPECT_EQ(raw.size(), rowBytes * out.height);
-  for (size_t y = 0; y < out.height; ++y) {
+  for (size_t y = 0; y < out.height && (y + 1) * rowBytes <= raw.size(); ++y) {
     EXPECT_EQ(raw[y * rowBytes], '\0');
     out.rgb += raw.substr(y * rowBytes + 1, rowBytes - 1);
   }
