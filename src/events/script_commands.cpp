@@ -149,7 +149,10 @@ long long Form1::RunScriptCommand(const String& s, long long p) {
     return p + 9;
   }
   if (name == U"wd") {
-    DriftX = I16(Operand(s, p + 2, 2));
+    // The player's own walk plus the wind must stay within the one side cell her move
+    // looks at: a wind stronger than her walk is held at it.
+    constexpr long long kMostWind = 8;
+    DriftX = I16(std::clamp(Operand(s, p + 2, 2), -kMostWind, kMostWind));
     return p + 4;
   }
   if (name == U"mm") {
