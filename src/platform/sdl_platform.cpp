@@ -14,6 +14,7 @@
 
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/media_info.h"
 #include "platform/platform.h"
 #include "platform/sdl_gamepad.h"
 #include "platform/sdl_keymap.h"
@@ -394,6 +395,8 @@ void SdlPlatform::LoadSound(int slot, const std::string& path) {
     throw FatalError("sound " + path + ": slot " + std::to_string(slot) + " outside 0..9");
   }
   if (!audioOpen_) throw FatalError("sound " + path + ": the sound device is not open");
+  // The same checks and reports as the headless platform, before SDL_mixer sees the file.
+  ReadWavInfo(path);
   Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
   if (!chunk) throw FatalError("cannot load the sound " + path + ": " + Mix_GetError());
   if (chunks_[static_cast<size_t>(slot)]) {
