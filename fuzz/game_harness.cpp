@@ -106,18 +106,21 @@ struct Harness {
     fs::remove_all(dir);
     for (const char* sub : {"bitmap", "wave", "midi", "map"}) {
       fs::create_directories(fs::path(dir) / sub);
-      fs::copy(source / sub, fs::path(dir) / sub, fs::copy_options::overwrite_existing);
+      fs::copy(source / sub, fs::path(dir) / sub,
+               fs::copy_options::overwrite_existing | fs::copy_options::recursive);
     }
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(Get().dir, ec);
-    });
     platform::Options options;
     options.dataDir = dir;
     options.maxMs = int64_t{1} << 40;
     plat = std::make_unique<PatternPlatform>(platform::CreateHeadlessPlatform(options));
     game = std::make_unique<quelmire::Form1>(*plat, dir);
     game->Form_Load();
+  }
+
+  ~Harness() { RemoveDir(); }
+  void RemoveDir() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
   }
 
   static Harness& Get() {
@@ -193,6 +196,7 @@ void PlayTicks(quelmire::Form1& f, int n) {
 
 void Finding(const std::string& where, const std::string& what) {
   std::fprintf(stderr, "\nfuzz finding (%s): %s\n", where.c_str(), what.c_str());
+  Harness::Get().RemoveDir();
   std::fflush(stderr);
   std::abort();
 }
