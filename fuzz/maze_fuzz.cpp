@@ -8,13 +8,13 @@ constexpr char kKeys[] = "\x02\x02\x12\x02\x02\x02\x08\x08\x01\x01\x11\x01\x01\x
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::WriteGameFile("map/maz005.map", {reinterpret_cast<const char*>(data), size});
+  fuzz::WriteGameFile("map/maz900.map", {reinterpret_cast<const char*>(data), size});
   quelmire::Form1& f = fuzz::FreshGame({kKeys, sizeof kKeys - 1});
-  const std::string file = f.AppPath("\\map\\maz005.map");
+  const std::string file = f.AppPath("\\map\\maz900.map");
   quelmire::ObjRecord& p = f.Obj(0);
   p.X = 33;
   p.Y = 38;
-  p.Kind = 5;
+  p.Kind = 900;
   try {
     f.LoadMazeMap();
   } catch (const platform::FatalError& e) {

@@ -8,16 +8,16 @@ constexpr char kKeys[] = "\x02\x02\x04\x00\x12\x02\x08\x00\x10\x01\x01\x04\x00\x
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::WriteGameFile("map/room001.rdt", {reinterpret_cast<const char*>(data), size});
+  fuzz::WriteGameFile("map/room900.rdt", {reinterpret_cast<const char*>(data), size});
   quelmire::Form1& f = fuzz::FreshGame({kKeys, sizeof kKeys - 1});
-  const std::string file = f.AppPath("\\map\\room001.rdt");
+  const std::string file = f.AppPath("\\map\\room900.rdt");
   try {
     fuzz::Normal([&] {
       quelmire::ObjRecord& p = f.Obj(0);
       p.X = 33;
       p.Y = 38;
       p.Kind = 5;
-      f.RoomNo = 1;
+      f.RoomNo = 900;
       f.Life = f.LifeMax = 3;
       f.LoadMazeMap();
       try {
