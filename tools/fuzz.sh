@@ -51,7 +51,7 @@ run() {
   local more=()
   [ "${QUELMIRE_FUZZ_KEEP_GOING:-0}" = 1 ] &&
     more=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
-  nice -n 19 "$build/fuzz_$t" "${more[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  nice -n 19 "$build/fuzz_$t" "${more[@]}" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 \
     -print_final_stats=1 -dict="fuzz/dict/$t.dict" -artifact_prefix="$build/findings/$t-" \
     "$corpus" "$build/seeds/$t" >"$build/logs/$t.log" 2>&1
 }
