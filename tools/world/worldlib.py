@@ -375,7 +375,8 @@ def check_script(where, script, in_init=False):
             need(9, 'om')
             if digits(p + 2, 3, 'the object number') > 39:
                 where.fail(f'script "{s}": om object number is over 39')
-            digits(p + 6, 3, 'the kind')
+            if digits(p + 6, 3, 'the kind') > 147 and s[p + 2:p + 5] != '000':
+                where.fail(f'script "{s}": the game ignores om kinds over 147')
             p += 9
         elif two == 'mm':
             need(9, 'mm')
