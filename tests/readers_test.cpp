@@ -65,6 +65,38 @@ TEST(ReaderBounds, AHeartFoundAtTheMostHeartsKeepsTheCeiling) {
 
 namespace {
 
+TEST(ReaderBounds, ScriptsTurnThingsOnlyIntoKindsThatCanMove) {
+  quelmire::Form1& f = fuzz::FreshGame("");
+  fuzz::StartPlay(f, 5, 1, 33, 38);
+  for (int i = 1; i <= 5; ++i) {
+    f.Obj(i) = {};
+    f.Obj(i).Kind = 11;
+    f.Obj(i).X = static_cast<quelmire::Integer>(40 + i);
+    f.Obj(i).Y = 30;
+    f.Obj(i).Face = 4;
+    f.Obj(i).Param = 30;
+    f.Obj(i).Cmd = U"..0wai^.2";
+  }
+  f.Flags(9) = 11;
+  f.Flags(10) = 200;
+  f.RunEventScript(U"om001,200om002,007om003,008om004,001mm009,010");
+  const struct {
+    int kind, face, param;
+    const char32_t* cmd;
+  } want[] = {{11, 4, 30, U"..0wai^.2"},
+              {7, 4, 16, U"042030"},
+              {8, 4, 30, U""},
+              {1, 1, 16, U"..0wai^.2"},
+              {11, 4, 30, U"..0wai^.2"}};  // 200 is no kind
+  for (int i = 1; i <= 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(f.Obj(i).Kind, want[i - 1].kind);
+    EXPECT_EQ(f.Obj(i).Face, want[i - 1].face);
+    EXPECT_EQ(f.Obj(i).Param, want[i - 1].param);
+    EXPECT_TRUE(f.Obj(i).Cmd == want[i - 1].cmd);
+  }
+}
+
 TEST(ReaderBounds, InputScriptLinesEndInLfCrLfOrALoneCr) {
   using platform::headless::ParseScript;
   for (const char* eol : {"\n", "\r\n", "\r"}) {

@@ -232,11 +232,11 @@ TEST(WorldRoom, ATakenItemStaysOutOnlyInItsOwnMaze) {
   World w;
   w.f().TakenList(200) = U" 12 34 5";
   w.f().TakenList(0) = U" 12 34-1";
-  const std::string room = "it,12,34,3\nit,-12,34,3\n@\n";
+  const std::string room = "it,12,34,3\nit,1,234,3\n@\n";
   w.p().Kind = 5;
   ASSERT_EQ(w.Room(7, room), "");
   EXPECT_EQ(w.f().Obj(1).Kind, 0);
-  EXPECT_EQ(w.f().Obj(2).Kind, 23);  // key "-12 34 5" is not taken
+  EXPECT_EQ(w.f().Obj(2).Kind, 23);  // key " 1 234 5": the same digits, not taken
   w.p().Kind = 6;
   ASSERT_EQ(w.Room(7, room), "");
   EXPECT_EQ(w.f().Obj(1).Kind, 23);
