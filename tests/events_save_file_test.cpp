@@ -148,6 +148,8 @@ TEST(SaveFile, TheReaderReportsFilesItCannotTakeAndChangesNothing) {
       {good.substr(0, good.size() - 3), "TakenList(511) has no closing double quote"},
       {replaceLine(1, " 33  38  5  3  0  1 "), "line 1: the life is 0, outside 1..3"},
       {replaceLine(1, " 33  38  5  3  4  1 "), "the life is 4, outside 1..3"},
+      // More hearts than the status bar shows would overflow at the next heart found.
+      {replaceLine(1, " 33  38  5  32767  3  1 "), "the life ceiling is 32767, outside 1..20"},
       {replaceLine(1, " 5  38  5  3  3  1 "), "the column is 5, outside 10..247"},
       {replaceLine(1, " 33  253  5  3  3  1 "), "the row is 253"},
       {replaceLine(1, " 33  38  77  3  3  1 "), "line 1: maze 77 has no file map/maz077.map"},

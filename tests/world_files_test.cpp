@@ -159,9 +159,9 @@ TEST(WorldMaze, BadMazesStopNamingTheFileTheLineAndTheField) {
 TEST(WorldRoom, RecordsFillThingsItemsAndEvents) {
   World w;
   ASSERT_EQ(w.Room(3,
-                   "mo,20,21,3,1,2,4,\"wai,van\"\r\n"
-                   "mo, 7 , 42 ,5,0,8,0,\r\n"        // kind 5, empty text
-                   "mo,-3,300,5,0,8,0,anything\r\n"  // home cell of odd places
+                   "mo,20,21,3,1,2,2,\"wai,van\"\r\n"
+                   "mo, 7 , 42 ,5,0,8,0,\r\n"       // kind 5, empty text
+                   "mo,0,255,5,0,8,0,anything\r\n"  // home cell at the maze's corner
                    "it,12,34,0\r\n"
                    "xx\r\n"  // skipped
                    "ev,15,16,\"msこんにちは、世界]\"\r\n"
@@ -177,11 +177,11 @@ TEST(WorldRoom, RecordsFillThingsItemsAndEvents) {
   EXPECT_EQ(f.Obj(1).Kind, 3);
   EXPECT_EQ(f.Obj(1).Face, 1);
   EXPECT_EQ(f.Obj(1).Frame, 2);
-  EXPECT_EQ(f.Obj(1).Param, 4);
+  EXPECT_EQ(f.Obj(1).Param, 2);
   EXPECT_EQ(f.Obj(1).Cmd, U"wai,van");
   EXPECT_EQ(f.Obj(2).Cmd, U"007042");
   EXPECT_EQ(f.Obj(2).Frame, 8);
-  EXPECT_EQ(f.Obj(3).Cmd, U"997300");
+  EXPECT_EQ(f.Obj(3).Cmd, U"000255");
   EXPECT_EQ(f.Obj(4).Kind, 20);
   EXPECT_EQ(f.Obj(4).X, 12);
   EXPECT_EQ(f.Obj(5).Kind, 54);
@@ -232,11 +232,11 @@ TEST(WorldRoom, ATakenItemStaysOutOnlyInItsOwnMaze) {
   World w;
   w.f().TakenList(200) = U" 12 34 5";
   w.f().TakenList(0) = U" 12 34-1";
-  const std::string room = "it,12,34,3\nit,-12,34,3\n@\n";
+  const std::string room = "it,12,34,3\nit,1,234,3\n@\n";
   w.p().Kind = 5;
   ASSERT_EQ(w.Room(7, room), "");
   EXPECT_EQ(w.f().Obj(1).Kind, 0);
-  EXPECT_EQ(w.f().Obj(2).Kind, 23);  // key "-12 34 5" is not taken
+  EXPECT_EQ(w.f().Obj(2).Kind, 23);  // key " 1 234 5": the same digits, not taken
   w.p().Kind = 6;
   ASSERT_EQ(w.Room(7, room), "");
   EXPECT_EQ(w.f().Obj(1).Kind, 23);
@@ -302,6 +302,18 @@ TEST(WorldRoom, BadRoomsStopNamingTheFileTheLineAndTheField) {
       {"it,1,1,-1\n@", "line 1", "outside 0..127"},
       {"in,\"ms unclosed\n@", "line 1", "has no closing quote on its line"},
       {"mo,1,1,1,0,0\n", "line 1", "ends before the Param of the \"mo\" record"},
+      // Values play could not move or draw are refused here, not minutes later.
+      {"mo,256,1,1,0,0,0,\n@", "line 1", "X of the \"mo\" record: 256 is outside 0..255"},
+      {"it,1,-1,0\n@", "line 1", "Y of the \"it\" record: -1 is outside 0..255"},
+      {"mo,1,1,148,0,0,0,\n@", "line 1", "Kind of the \"mo\" record: 148 is outside 0..147"},
+      {"mo,1,1,4,10,0,0,\n@", "line 1", "Face of the \"mo\" record: 10 is outside 0..1"},
+      {"mo,1,1,11,6,0,0,\n@", "line 1", "Face of the \"mo\" record: 6 is outside 0..5"},
+      {"mo,1,1,11,5,99,0,\n@", "line 1", "Frame of the \"mo\" record: 99 is outside 0..20"},
+      {"mo,1,1,1,0,0,32767,\n@", "line 1", "Param of the \"mo\" record: 32767 is outside -16..16"},
+      {"mo,1,1,19,0,0,32767,\"..1..1\"\n@", "line 1", "32767 is outside 0..2 (a place in"},
+      {"mo,1,1,7,0,0,0,12x456\n@", "line 1", "needs its home cell as six digits"},
+      {"mo,1,1,8,0,0,0,gz\n@", "line 1", "holds only the speed characters"},
+      {"mo,0,255,11,5,20,-16,\nmo,1,1,19,0,0,2,\"..1..1\"\nmo,1,1,8,0,0,0,0t\n@", "", ""},
   };
   for (const Case& c : cases) {
     const std::string err = w.Room(11, c.text);

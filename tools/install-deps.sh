@@ -8,6 +8,7 @@ pkgs=(
   fonts-ipafont-gothic fluid-soundfont-gm timgm6mb-soundfont
   abcmidi python3
   libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth
 )
 missing=()

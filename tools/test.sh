@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the player's configuration and starts it headless, then builds
-# Quelmire with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Quelmire with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test, then runs
+# every fuzz target for a minute.
 # Warnings are errors in both builds here, never in a player's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,3 +28,6 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUELMIRE_SANITIZE=ON -DQUELM
 cmake --build build-test -j"$jobs"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build-test --output-on-failure -j"$jobs"
+
+# 3. Every fuzz target for 60 s, two at a time (about four minutes after the build).
+bash tools/fuzz.sh 60

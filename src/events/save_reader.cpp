@@ -115,8 +115,8 @@ bool Form1::ReadSaveFile(int slot, std::string& error) {
   long long x = 0, y = 0, maze = 0, lifeMax = 0, life = 0, room = 0;
   if (!r.Number("the column", 10, 247, x) || !r.Number("the row", 10, 252, y) ||
       !r.Number("the maze number", 0, 999, maze) ||
-      !r.Number("the life ceiling", 1, 32767, lifeMax) || !r.Number("the life", 1, lifeMax, life) ||
-      !r.Number("the room number", 0, 999, room)) {
+      !r.Number("the life ceiling", 1, kMostHearts, lifeMax) ||
+      !r.Number("the life", 1, lifeMax, life) || !r.Number("the room number", 0, 999, room)) {
     return fail();
   }
   const int placeLine = r.line;

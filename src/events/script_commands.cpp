@@ -38,6 +38,25 @@ bool Holds(long long have, const String& op, long long value, bool allowDiffers)
   return false;
 }
 
+constexpr long long kLastKind = 20 + 127;  // things 1..19, item n as 20 + n
+
+String HomeCell(const ObjRecord& o) {
+  return Right(Str(o.X + 1000), 3) + Right(Str(o.Y + 1000), 3);
+}
+
+// What a thing needs to move as its new kind: a walker faces right or left, a speed is at
+// most half a cell per tick, a chaser has a home cell, a follower a queue of speeds.
+void FitToKind(ObjRecord& o) {
+  const Integer k = o.Kind;
+  const auto digit = [](char32_t c) { return c >= U'0' && c <= U'9'; };
+  const auto speed = [&](char32_t c) { return digit(c) || (c >= U'a' && c <= U't'); };
+  if (k == 1 || k == 4 || k == 6) o.Face = o.Face == 0 ? Integer{0} : Integer{1};
+  if (k == 1 || k == 2 || (k >= 4 && k <= 7)) o.Param = I16(std::clamp<int>(o.Param, -16, 16));
+  const bool home = o.Cmd.size() >= 6 && std::all_of(o.Cmd.begin(), o.Cmd.begin() + 6, digit);
+  if ((k == 5 || k == 7) && !home) o.Cmd = HomeCell(o);
+  if (k == 8 && !std::all_of(o.Cmd.begin(), o.Cmd.end(), speed)) o.Cmd.clear();
+}
+
 }  // namespace
 
 long long Form1::ScriptIf(const String& s, long long p) {
@@ -145,11 +164,19 @@ long long Form1::RunScriptCommand(const String& s, long long p) {
   }
   if (name == U"om") {
     const long long n = Operand(s, p + 2, 3), kind = Operand(s, p + 6, 3);
-    if (Within(n, 0, 39)) Obj(n).Kind = I16(kind);
+    // Object 0's kind is the maze number; a thing becomes only a kind play knows.
+    if (n == 0) Obj(0).Kind = I16(kind);
+    if (Within(n, 1, 39) && Within(kind, 0, kLastKind)) {
+      Obj(n).Kind = I16(kind);
+      FitToKind(Obj(n));
+    }
     return p + 9;
   }
   if (name == U"wd") {
-    DriftX = I16(Operand(s, p + 2, 2));
+    // The player's own walk plus the wind must stay within the one side cell her move
+    // looks at: a wind stronger than her walk is held at it.
+    constexpr long long kMostWind = 8;
+    DriftX = I16(std::clamp(Operand(s, p + 2, 2), -kMostWind, kMostWind));
     return p + 4;
   }
   if (name == U"mm") {
@@ -160,9 +187,11 @@ long long Form1::RunScriptCommand(const String& s, long long p) {
         for (int i = 1; i <= 39; ++i) {
           ObjRecord& o = Obj(i);
           if (o.Kind != k1) continue;
+          if (k2 > kLastKind) continue;
           o.Kind = k2;
-          if (k2 == 5) o.Cmd = Right(Str(o.X + 1000), 3) + Right(Str(o.Y + 1000), 3);
+          if (k2 == 5) o.Cmd = HomeCell(o);
           if (k2 == 3) o.Param = 0;
+          FitToKind(o);
         }
       }
     }

@@ -34,7 +34,12 @@ std::unique_ptr<Surface> LoadBmp8(const std::string& path, const std::string& na
   if (!in) throw fail(std::string("cannot open (") + std::strerror(errno) + ")");
   std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw fail("read error");
+  return DecodeBmp8(b, path, name);
+}
 
+std::unique_ptr<Surface> DecodeBmp8(const std::vector<uint8_t>& b, const std::string& path,
+                                    const std::string& name) {
+  auto fail = [&](const std::string& what) { return FatalError(path + ": " + what); };
   constexpr size_t kFileHeader = 14;
   if (b.size() < 2 || b[0] != 'B' || b[1] != 'M')
     throw fail("not a BMP file (no \"BM\" signature)");

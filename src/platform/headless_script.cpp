@@ -84,9 +84,15 @@ std::vector<Action> ParseScript(std::string_view text, const std::string& fileNa
 
   while (!text.empty() || lineNo == 0) {
     ++lineNo;
-    const size_t nl = text.find('\n');
+    // Lines end in LF, CR LF or a lone CR (old Mac editors).
+    const size_t nl = text.find_first_of("\r\n");
     std::string_view line = text.substr(0, nl);
-    text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+    if (nl == std::string_view::npos) {
+      text = std::string_view();
+    } else {
+      const bool crlf = text[nl] == '\r' && nl + 1 < text.size() && text[nl + 1] == '\n';
+      text = text.substr(nl + (crlf ? 2 : 1));
+    }
     if (const size_t hash = line.find('#'); hash != std::string_view::npos) {
       line = line.substr(0, hash);
     }

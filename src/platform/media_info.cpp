@@ -58,6 +58,11 @@ WavInfo ReadWavInfo(const std::string& path) {
   std::vector<uint8_t> b;
   std::string error;
   if (!ReadWhole(path, b, error)) throw fail(error);
+  return ParseWavInfo(b, path);
+}
+
+WavInfo ParseWavInfo(const std::vector<uint8_t>& b, const std::string& path) {
+  auto fail = [&](const std::string& what) { return FatalError(path + ": " + what); };
   if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
       std::memcmp(b.data() + 8, "WAVE", 4) != 0) {
     throw fail("not a WAV file (no RIFF/WAVE header)");

@@ -17,11 +17,13 @@ struct WavInfo {
 
 // Reads a PCM WAV header. Throws FatalError naming the file when it is missing or malformed.
 WavInfo ReadWavInfo(const std::string& path);
+// The same for the bytes of a file already read; path only names it in reports.
+WavInfo ParseWavInfo(const std::vector<uint8_t>& bytes, const std::string& path);
 
 // A standard MIDI file's timing: its division and the times of its events.
 struct MidiInfo {
-  int division = 0;          // ticks per quarter note
-  uint32_t lastTick = 0;     // tick of the last event of any track
+  int division = 0;       // ticks per quarter note
+  uint32_t lastTick = 0;  // tick of the last event of any track
   // Tempo map: (tick, microseconds per quarter note), sorted, starting at tick 0.
   std::vector<std::pair<uint32_t, uint32_t>> tempos;
 

@@ -409,6 +409,8 @@ void SdlPlatform::LoadSound(int slot, const std::string& path) {
     return;
   }
   if (!audioOpen_) throw FatalError("sound " + path + ": the sound device is not open");
+  // The same checks and reports as the headless platform, before SDL_mixer sees the file.
+  ReadWavInfo(path);
   Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
   if (!chunk) throw FatalError("cannot load the sound " + path + ": " + Mix_GetError());
   if (chunks_[static_cast<size_t>(slot)]) {

@@ -67,6 +67,9 @@ void BltFast(Surface& dst, int x, int y, const Surface& src, const Rect& r, bool
 // Loads a 256-colour (8 bits per pixel, uncompressed) BMP file. Throws FatalError naming the
 // file when it is missing, unreadable, truncated or not 8-bit.
 std::unique_ptr<Surface> LoadBmp8(const std::string& path, const std::string& name);
+// The same for the bytes of a file already read; path only names it in reports.
+std::unique_ptr<Surface> DecodeBmp8(const std::vector<uint8_t>& bytes, const std::string& path,
+                                    const std::string& name);
 
 // Writes an 8-bit picture through a palette as an RGB PNG file. Throws FatalError on failure.
 void WritePng(const std::string& path, const Surface& s, const Palette& pal);

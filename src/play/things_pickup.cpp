@@ -1,5 +1,6 @@
 // Picking up an item: the count, the message with the item's picture, the hearts that
 // raise the life ceiling, and the key that keeps the item out of its room for good.
+#include <algorithm>
 #include <string>
 
 #include "shell/form1.h"
@@ -27,8 +28,8 @@ void Form1::PickUpItem(int i) {
   if (ItemCount(n) < 255) ItemCount(n) = U8(ItemCount(n) + 1);
 
   const String m = ItemMessage(n);
-  if (n == 8) LifeMax = I16(LifeMax + 3);
-  if (n == 9) LifeMax = I16(LifeMax + 1);
+  if (n == 8) LifeMax = I16(std::min(LifeMax + 3, int{kMostHearts}));
+  if (n == 9) LifeMax = I16(std::min(LifeMax + 1, int{kMostHearts}));
 
   // The item leaves the room before the message is drawn over the scene; the crystal
   // says nothing.

@@ -225,6 +225,8 @@ class Form1 {
   Integer AirTime = 0;
   Integer Life = 0;
   Integer LifeMax = 0;
+  // The status bar shows two rows of ten hearts: the ceiling never passes them.
+  static constexpr Integer kMostHearts = 20;
   Integer LookPx = 0;
   Integer LookRow = 0;
   Integer RoomNo = 0;

@@ -1,4 +1,5 @@
 // The room data file: things, items, events and init scripts of one room number.
+#include <string_view>
 #include <utility>
 
 #include "shell/form1.h"
@@ -9,6 +10,22 @@ namespace quelmire {
 namespace {
 constexpr int kLastThing = 39;   // object records 1..39
 constexpr int kLastEvent = 255;  // event numbers 1..255
+// What a thing may start with so that play can move and draw it (see docs/WORLD.md): a cell
+// of the maze, a known kind (20 + n is item n), a sprite inside the 672 x 512 sheet (things
+// are drawn from row 128 down), and no more than half a cell per tick as a speed.
+constexpr long kLastKind = 20 + 127;
+constexpr long kLastFrame = 672 / 32 - 1;
+constexpr long kLastFace = (512 - 128) / 64 - 1;
+constexpr long kMaxSpeed = 16;
+// Follower queues hold speeds -16..13 as these characters.
+constexpr std::string_view kSpeedChars = "0123456789abcdefghijklmnopqrst";
+
+bool Walker(long kind) {
+  return kind == 1 || kind == 4 || kind == 6;
+}
+bool CommandMover(long kind) {
+  return kind == 3 || kind == 10 || kind == 19;
+}
 }  // namespace
 
 void Form1::LoadRoomData() {
@@ -35,6 +52,15 @@ void Form1::LoadRoomData() {
     const auto [v, what] = field(record, name);
     return I16(in.Number(v, what));
   };
+  // A number the game can play on: lo..hi, else a report naming the field and why.
+  auto within = [&](const char* record, const char* name, long lo, long hi, const char* why) {
+    const Integer v = number(record, name);
+    if (v < lo || v > hi) {
+      in.Fail(std::string(name) + " of the \"" + record + "\" record: " + std::to_string(v) +
+              " is outside " + std::to_string(lo) + ".." + std::to_string(hi) + " (" + why + ")");
+    }
+    return v;
+  };
   auto text = [&](const char* record, const char* name) {
     return FromUtf8(field(record, name).first);
   };
@@ -52,18 +78,44 @@ void Form1::LoadRoomData() {
     const std::string_view keyword = in.Next();
     if (keyword == "mo") {
       ObjRecord& o = nextThing("mo");
-      o.X = number("mo", "X");
-      o.Y = number("mo", "Y");
-      o.Kind = number("mo", "Kind");
-      o.Face = number("mo", "Face");
-      o.Frame = number("mo", "Frame");
-      o.Param = number("mo", "Param");
-      o.Cmd = text("mo", "Cmd");
+      o.X = within("mo", "X", 0, 255, "the maze's columns");
+      o.Y = within("mo", "Y", 0, 255, "the maze's rows");
+      o.Kind = within("mo", "Kind", 0, kLastKind, "things 1..19, item n as 20 + n");
+      // Walkers turn by 1 - Face, so only the two facing rows keep them on the sheet.
+      o.Face = Walker(o.Kind) ? within("mo", "Face", 0, 1, "a walker faces right or left")
+                              : within("mo", "Face", 0, kLastFace, "sprite rows of the sheet");
+      o.Frame = within("mo", "Frame", 0, kLastFrame, "sprite columns of the sheet");
+      const long param = number("mo", "Param");
+      const std::string_view cmd = field("mo", "Cmd").first;
+      o.Cmd = FromUtf8(cmd);
+      // Param is a speed to most kinds and a place in the command list to command movers.
+      const long commands = CommandMover(o.Kind) ? static_cast<long>(o.Cmd.size() / 3) : 0;
+      const long lo = CommandMover(o.Kind) ? 0 : -kMaxSpeed;
+      const long hi = CommandMover(o.Kind) ? commands : kMaxSpeed;
+      if (param < lo || param > hi) {
+        in.Fail("Param of the \"mo\" record: " + std::to_string(param) + " is outside " +
+                std::to_string(lo) + ".." + std::to_string(hi) +
+                (CommandMover(o.Kind)
+                     ? " (a place in its list of " + std::to_string(commands) + " commands)"
+                     : " (a speed of at most half a cell per tick)"));
+      }
+      o.Param = I16(param);
+      if (o.Kind == 7 && (cmd.size() < 6 || cmd.substr(0, 6).find_first_not_of("0123456789") !=
+                                                std::string_view::npos)) {
+        in.Fail(
+            "Cmd of the \"mo\" record: a kind 7 thing needs its home cell as six digits "
+            "(column and row, three each), not \"" +
+            std::string(cmd.substr(0, 20)) + "\"");
+      }
+      if (o.Kind == 8 && cmd.find_first_not_of(kSpeedChars) != std::string_view::npos) {
+        in.Fail("Cmd of the \"mo\" record: a follower's queue holds only the speed characters " +
+                std::string(kSpeedChars) + ", not \"" + std::string(cmd.substr(0, 20)) + "\"");
+      }
       if (o.Kind == 5) o.Cmd = FromUtf8(ThreeDigits(o.X) + ThreeDigits(o.Y));  // home cell
     } else if (keyword == "it") {
       ObjRecord& o = nextThing("it");
-      o.X = number("it", "X");
-      o.Y = number("it", "Y");
+      o.X = within("it", "X", 0, 255, "the maze's columns");
+      o.Y = within("it", "Y", 0, 255, "the maze's rows");
       const Integer item = number("it", "item number");
       if (item < 0 || item > 127) {
         in.Fail("item number of the \"it\" record: " + std::to_string(item) + " is outside 0..127");

@@ -272,6 +272,17 @@ class ScriptInfo:
         self.ends = False
 
 
+def check_play_bounds(where, kind, face, cmd):
+    """What the game's room loader refuses beyond the field ranges: walkers turn by 1 - face,
+    a kind 7 chaser needs its home cell, a follower's queue holds speed characters only."""
+    if kind in (1, 4, 6) and face not in (0, 1):
+        where.fail(f'a walker faces 0 (right) or 1 (left), not {face}')
+    if kind == 7 and not (len(cmd) >= 6 and cmd[:6].isdigit()):
+        where.fail('a kind 7 chaser needs its home cell as six digits (column, row)')
+    if kind == 8 and any(ch not in '0123456789abcdefghijklmnopqrst' for ch in cmd):
+        where.fail('a follower\'s queue holds only the speed characters 0-9 and a-t')
+
+
 def check_script(where, script, in_init=False):
     """Walks the script the way the interpreter reads it and checks every command's operands."""
     info = ScriptInfo()
@@ -364,7 +375,8 @@ def check_script(where, script, in_init=False):
             need(9, 'om')
             if digits(p + 2, 3, 'the object number') > 39:
                 where.fail(f'script "{s}": om object number is over 39')
-            digits(p + 6, 3, 'the kind')
+            if digits(p + 6, 3, 'the kind') > 147 and s[p + 2:p + 5] != '000':
+                where.fail(f'script "{s}": the game ignores om kinds over 147')
             p += 9
         elif two == 'mm':
             need(9, 'mm')
@@ -375,6 +387,8 @@ def check_script(where, script, in_init=False):
             need(4, 'wd')
             if not re.fullmatch(r' ?-?\d', s[p + 2:p + 4]) and not s[p + 2:p + 4].isdigit():
                 where.fail(f'script "{s}": wd needs a drift of two characters')
+            if abs(int(s[p + 2:p + 4].replace(' ', ''))) > 8:
+                where.fail(f'script "{s}": the game holds wind at -8..8 pixels per tick')
             p += 4
         elif two == 'se':
             need(5, 'se')
@@ -498,6 +512,7 @@ def read_room(path, number):
                     where.fail(f'a mover starts at command 1..{len(cmd) // 3}, not {param}')
             if kind in (1, 4, 6) and param <= 0:
                 where.fail('a walker needs a walking speed above 0')
+            check_play_bounds(where, kind, face, cmd)
             room.things += 1
             room.records.append((where, 'mo', [x, y, kind, face, frame, param, cmd]))
         elif key == 'it':
