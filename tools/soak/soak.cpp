@@ -1,7 +1,8 @@
 // The long-play soak: plays the bundled world headless with seeded random input, starting the
 // heroine at every warp target of its rooms (and where a new game starts), and reports every
-// run that stopped for any reason but a quit or the end of its ticks. Each run is a child
-// process, so a fatal error or a sanitizer report in one run is reported and the soak goes on.
+// run that stopped for any reason but the end of its ticks, a quit or a return to the title
+// (game over). Each run is a child process, so a fatal error or a sanitizer report in one run
+// is reported and the soak goes on.
 //
 //   quelmire_soak [--data DIR] [--ticks TOTAL] [--run TICKS] [--seed S] [--keep DIR]
 //
@@ -70,7 +71,7 @@ std::string RandomInput(uint32_t seed, int64_t untilMs) {
   return out.str();
 }
 
-enum : int { kEnded = 0, kFatal = 10 };
+enum : int { kEnded = 0, kTitle = 3, kFatal = 10 };
 
 // One run in this (child) process: plays from the start for `ticks` play ticks.
 int RunOnce(const fs::path& data, const fs::path& script, const Start& s, uint32_t seed, long ticks,
@@ -83,8 +84,9 @@ int RunOnce(const fs::path& data, const fs::path& script, const Start& s, uint32
   auto plat = platform::CreateHeadlessPlatform(options);
   quelmire::Form1 f(*plat, options.dataDir);
   f.OnTimerFired = [&](int timer, int64_t, int64_t) {
-    if (timer != 1) return;
-    if (++played > ticks) throw platform::ExitRequest{0};
+    // Back on the title (game over, or the end): this start has been played out.
+    if (timer == 2) throw platform::ExitRequest{kTitle};
+    if (++played > ticks) throw platform::ExitRequest{kEnded};
     rooms.insert(f.RoomNo);
   };
   try {
@@ -97,7 +99,8 @@ int RunOnce(const fs::path& data, const fs::path& script, const Start& s, uint32
     p.Y = static_cast<int16_t>(s.y);
     p.Kind = static_cast<int16_t>(s.maze);
     f.RoomNo = static_cast<int16_t>(s.room);
-    f.LifeMax = static_cast<int16_t>(3 + seed % 8);
+    // Most runs with life to last; every fourth as frail as a new game.
+    f.LifeMax = static_cast<int16_t>(seed % 4 == 0 ? 3 : 20 + seed % 30);
     f.Life = f.LifeMax;
     f.ItemCount(34) = static_cast<uint8_t>(seed % 2);  // half the runs may fly
     f.LoadMazeMap();
@@ -105,8 +108,8 @@ int RunOnce(const fs::path& data, const fs::path& script, const Start& s, uint32
     f.RunPendingWarps();
     f.Timer1.Enabled = true;
     f.RunTimers();
-  } catch (const platform::ExitRequest&) {
-    return kEnded;
+  } catch (const platform::ExitRequest& e) {
+    return e.status;
   } catch (const std::exception& e) {
     std::cerr << "stopped: " << e.what() << "\n";
     return kFatal;
@@ -154,7 +157,7 @@ int main(int argc, char** argv) {
   std::cout << "soak: " << starts.size() << " starts, " << total << " ticks in runs of " << perRun
             << ", first seed " << seed << "\n";
 
-  long done = 0, runs = 0, quits = 0, failures = 0;
+  long done = 0, runs = 0, quits = 0, titles = 0, failures = 0;
   std::set<int> roomsPlayed;
   const auto began = std::chrono::steady_clock::now();
   while (done < total) {
@@ -188,8 +191,16 @@ int main(int argc, char** argv) {
     played = std::min(played, ticks);
     done += played;
     ++runs;
-    const bool ended = WIFEXITED(status) && WEXITSTATUS(status) == kEnded;
-    if (ended && played < ticks) ++quits;
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const bool ended = code == kEnded || code == kTitle;
+    if (code == kTitle) ++titles;
+    if (code == kEnded && played < ticks) ++quits;
+    std::cout << "run " << runs << " seed " << runSeed << " maze " << s.maze << " (" << s.x << ", "
+              << s.y << ") room " << s.room << ": " << played << " ticks, "
+              << (code == kTitle ? "back on the title"
+                  : ended        ? "ended"
+                                 : "FAILED")
+              << "\n";
     if (!ended) {
       ++failures;
       std::ostringstream what;
@@ -218,9 +229,9 @@ int main(int argc, char** argv) {
   }
   const double secs =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  std::cout << "soak: " << runs << " runs, " << done << " play ticks, " << quits
-            << " ended early by a quit on the title, " << failures << " failed, " << secs
-            << " s\nsoak: rooms played:";
+  std::cout << "soak: " << runs << " runs, " << done << " play ticks, " << titles
+            << " ended on the title (game over), " << quits << " ended early otherwise, "
+            << failures << " failed, " << secs << " s\nsoak: rooms played:";
   for (int room : roomsPlayed) std::cout << " " << room;
   std::cout << "\n";
   fs::remove_all(work);
