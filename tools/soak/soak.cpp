@@ -99,8 +99,9 @@ int RunOnce(const fs::path& data, const fs::path& script, const Start& s, uint32
     p.Y = static_cast<int16_t>(s.y);
     p.Kind = static_cast<int16_t>(s.maze);
     f.RoomNo = static_cast<int16_t>(s.room);
-    // Most runs with life to last; every fourth as frail as a new game.
-    f.LifeMax = static_cast<int16_t>(seed % 4 == 0 ? 3 : 20 + seed % 30);
+    // Most runs with life to last (the status bar shows 20 hearts); every fourth as frail as a
+    // new game.
+    f.LifeMax = static_cast<int16_t>(seed % 4 == 0 ? 3 : 10 + seed % 11);
     f.Life = f.LifeMax;
     f.ItemCount(34) = static_cast<uint8_t>(seed % 2);  // half the runs may fly
     f.LoadMazeMap();
