@@ -4,9 +4,12 @@
 // (game over). Each run is a child process, so a fatal error or a sanitizer report in one run
 // is reported and the soak goes on.
 //
-//   quelmire_soak [--data DIR] [--ticks TOTAL] [--run TICKS] [--seed S] [--keep DIR]
+//   quelmire_soak [--data DIR] [--ticks TOTAL] [--run TICKS] [--seed S] [--start K]
+//                 [--keep DIR]
 //
-// --keep DIR keeps the input script and log of every failed run there, to replay it.
+// --keep DIR keeps the input script, the log and the game state at the stop of every failed
+// run there. Run n plays start (n - 1) mod starts with seed S + n - 1; --start K plays only
+// start K (0-based, in the order listed), so "--seed 9 --start 2 --ticks 5000" replays a run.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +116,7 @@ int RunOnce(const fs::path& data, const fs::path& script, const Start& s, uint32
     return e.status;
   } catch (const std::exception& e) {
     std::cerr << "stopped: " << e.what() << "\n";
+    std::ofstream(script.parent_path() / "state.json") << "{" << f.StateJson() << "}\n";
     return kFatal;
   }
   return kEnded;
@@ -124,22 +128,25 @@ int main(int argc, char** argv) {
   fs::path data = fs::path(argv[0]).parent_path();
   long total = 1'000'000, perRun = 5000;
   uint32_t seed = 1;
+  long only = -1;
   fs::path keep;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i], v = argv[i + 1];
-    if (a == "--data")
+    if (a == "--data") {
       data = v;
-    else if (a == "--ticks")
+    } else if (a == "--ticks") {
       total = std::atol(v.c_str());
-    else if (a == "--run")
+    } else if (a == "--run") {
       perRun = std::atol(v.c_str());
-    else if (a == "--seed")
+    } else if (a == "--seed") {
       seed = static_cast<uint32_t>(std::atol(v.c_str()));
-    else if (a == "--keep")
+    } else if (a == "--keep") {
       keep = v;
-    else {
+    } else if (a == "--start") {
+      only = std::atol(v.c_str());
+    } else {
       std::cerr << "usage: quelmire_soak [--data DIR] [--ticks TOTAL] [--run TICKS] [--seed S] "
-                   "[--keep DIR]\n";
+                   "[--start K] [--keep DIR]\n";
       return 2;
     }
   }
@@ -154,7 +161,12 @@ int main(int argc, char** argv) {
   for (const char* sub : {"bitmap", "wave", "midi", "map"}) {
     fs::copy(data / sub, work / "game" / sub, fs::copy_options::recursive);
   }
-  const std::vector<Start> starts = WarpTargets(work / "game");
+  std::vector<Start> starts = WarpTargets(work / "game");
+  for (size_t k = 0; k < starts.size(); ++k) {
+    std::cout << "start " << k << ": maze " << starts[k].maze << " (" << starts[k].x << ", "
+              << starts[k].y << ") room " << starts[k].room << "\n";
+  }
+  if (only >= 0 && static_cast<size_t>(only) < starts.size()) starts = {starts[only]};
   std::cout << "soak: " << starts.size() << " starts, " << total << " ticks in runs of " << perRun
             << ", first seed " << seed << "\n";
 
@@ -220,6 +232,8 @@ int main(int argc, char** argv) {
         const std::string stem = "seed" + std::to_string(runSeed);
         fs::copy_file(script, keep / (stem + ".txt"), fs::copy_options::overwrite_existing);
         fs::copy_file(log, keep / (stem + ".log"), fs::copy_options::overwrite_existing);
+        fs::copy_file(work / "state.json", keep / (stem + ".json"),
+                      fs::copy_options::overwrite_existing);
       }
     }
     std::cout.flush();
