@@ -1,8 +1,6 @@
-// The save file: its exact bytes, the round trip through the reader, the reader's reports on
-// files it cannot take, and the atomic write under a failure at each step.
+// The save file: its exact bytes, the round trip through the reader, and the reader's reports
+// on files it cannot take. Writing under faults is in save_faults_test.cpp.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include "events_support.h"
 
@@ -10,7 +8,6 @@ namespace {
 
 using namespace events_test;
 using quelmire::FromUtf8;
-using SaveStep = quelmire::Form1::SaveStep;
 
 void SetGame(quelmire::Form1& f) {
   auto& p = f.Obj(0);
@@ -154,7 +151,6 @@ TEST(SaveFile, TheReaderReportsFilesItCannotTakeAndChangesNothing) {
       {replaceLine(1, " 33  253  5  3  3  1 "), "the row is 253"},
       {replaceLine(1, " 33  38  77  3  3  1 "), "line 1: maze 77 has no file map/maz077.map"},
       {replaceLine(1, " 33  38  5  3  3  9 "), "room 9 has no file map/room009.rdt"},
-      {replaceLine(1, " 33  38  5  3  3  -1 "), "the room number is -1"},
       {replaceLine(1, " 33  38  5  3  3  x "), "the room number is \"x\", not a number"},
       {replaceLine(20, " 1.5 "), "line 20: ItemCount(18) is \"1.5\", not a number"},
       {replaceLine(50, " 256 "), "line 50: Flags(8) is 256, outside 0..255"},
@@ -177,46 +173,6 @@ TEST(SaveFile, TheReaderReportsFilesItCannotTakeAndChangesNothing) {
   std::string error;
   EXPECT_FALSE(f.ReadSaveFile(3, error));
   EXPECT_EQ(error, "savedata3.sav: cannot be opened");
-}
-
-TEST(SaveFile, AFailedWriteLeavesTheOldSaveWhole) {
-  EventGame g;
-  g.Load();
-  auto& f = g.f();
-  SetGame(f);
-  const std::string old = "the old save\r\n";
-  for (SaveStep step : {SaveStep::Open, SaveStep::Write, SaveStep::Flush, SaveStep::Rename}) {
-    WriteFile(g.dir / "savedata1.sav", old);
-    f.SaveFailAt = step;
-    EXPECT_FALSE(f.WriteSaveFile(1)) << static_cast<int>(step);
-    EXPECT_EQ(ReadFile(g.dir / "savedata1.sav"), old) << static_cast<int>(step);
-    EXPECT_FALSE(std::filesystem::exists(g.dir / "savedata1.sav.tmp")) << static_cast<int>(step);
-  }
-  // No old save: a failure leaves no slot at all, never half of one.
-  f.SaveFailAt = SaveStep::Write;
-  EXPECT_FALSE(f.WriteSaveFile(2));
-  EXPECT_FALSE(std::filesystem::exists(g.dir / "savedata2.sav"));
-  // A temporary file left by a crash is simply replaced.
-  f.SaveFailAt = SaveStep::None;
-  WriteFile(g.dir / "savedata1.sav.tmp", "left over");
-  ASSERT_TRUE(f.WriteSaveFile(1));
-  EXPECT_TRUE(ReadFile(g.dir / "savedata1.sav") == HandWrittenSave());
-  EXPECT_FALSE(std::filesystem::exists(g.dir / "savedata1.sav.tmp"));
-  // The title's scan of "*.sav" sees only whole slots.
-  auto listed = g.game->plat->ListFiles(g.dir.path().string(), ".sav");
-  EXPECT_EQ(listed, std::vector<std::string>{"savedata1.sav"});
-}
-
-TEST(SaveFile, AFolderThatCannotBeWrittenFailsCleanly) {
-  EventGame g;
-  g.Load();
-  auto& f = g.f();
-  SetGame(f);
-  // The slot's name is taken by a folder: the rename fails for real.
-  std::filesystem::create_directories(g.dir / "savedata1.sav" / "x");
-  EXPECT_FALSE(f.WriteSaveFile(1));
-  EXPECT_TRUE(std::filesystem::is_directory(g.dir / "savedata1.sav"));
-  EXPECT_FALSE(std::filesystem::exists(g.dir / "savedata1.sav.tmp"));
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST(SavePrompt, AFailedSaveSaysSoKeepsTheOldFileAndPlaysOn) {
   auto& f = g.f();
   WriteFile(g.dir / "savedata1.sav", "the old save\r\n");
   f.Sleep(static_cast<int>(1000 - g.ms()));
-  f.SaveFailAt = quelmire::Form1::SaveStep::Flush;
+  f.SaveFault = [](quelmire::Form1::SaveStep) { return ENOSPC; };
   f.RunSavePrompt();
   EXPECT_EQ(ReadFile(g.dir / "savedata1.sav"), "the old save\r\n");
   EXPECT_GE(g.ms(), 1600);  // the player read the line and pressed a key

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -24,7 +25,8 @@ std::string Number(long long n) {
 
 std::string Form1::SaveFilePath(int slot) const {
   static const char kHex[] = "0123456789ABCDEF";
-  return AppPath(std::string("\\savedata") + kHex[slot & 15] + ".sav");
+  return (SaveFolder.empty() ? std::string(".") : SaveFolder) + "/savedata" + kHex[slot & 15] +
+         ".sav";
 }
 
 std::string Form1::SaveFileText() const {
@@ -45,6 +47,7 @@ bool Form1::WriteSaveFile(int slot) {
   // Not "*.sav": the title's slot scan never sees a half-written file.
   const std::string temp = path + ".tmp";
   const std::string text = SaveFileText();
+  auto fault = [&](SaveStep step) { return SaveFault ? SaveFault(step) : 0; };
   auto fail = [&](const char* step, int fd, int err) {
     if (fd >= 0) close(fd);
     unlink(temp.c_str());
@@ -53,38 +56,39 @@ bool Form1::WriteSaveFile(int slot) {
     return false;
   };
 
-  const int fd = SaveFailAt == SaveStep::Open
-                     ? -1
-                     : open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("open", -1, SaveFailAt == SaveStep::Open ? EACCES : errno);
+  // A temporary file left by a killed game is replaced, whatever its permissions.
+  unlink(temp.c_str());
+  int err = fault(SaveStep::Open);
+  const int fd = err ? -1 : open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return fail("open", -1, err ? err : errno);
 
-  size_t done = 0;
-  // A simulated full disk takes half the text and then refuses the rest.
-  const size_t limit = SaveFailAt == SaveStep::Write ? text.size() / 2 : text.size();
-  while (done < limit) {
-    const ssize_t n = write(fd, text.data() + done, limit - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail("write", fd, errno);
-    }
+  const size_t piece = SavePiece == 0 ? text.size() : SavePiece;
+  for (size_t done = 0; done < text.size();) {
+    if ((err = fault(SaveStep::Write)) != 0) return fail("write", fd, err);
+    const ssize_t n = write(fd, text.data() + done, std::min(piece, text.size() - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail("write", fd, errno);
+    // A write that takes nothing would never finish: the disk is full.
+    if (n == 0) return fail("write", fd, ENOSPC);
     done += static_cast<size_t>(n);
   }
-  if (done < text.size()) return fail("write", fd, ENOSPC);
 
-  if (SaveFailAt == SaveStep::Flush) return fail("flush", fd, EIO);
+  if ((err = fault(SaveStep::Flush)) != 0) return fail("flush", fd, err);
   if (fsync(fd) != 0) return fail("flush", fd, errno);
+  if ((err = fault(SaveStep::Close)) != 0) return fail("close", fd, err);
   if (close(fd) != 0) return fail("close", -1, errno);
 
-  if (SaveFailAt == SaveStep::Rename) return fail("rename", -1, EXDEV);
+  if ((err = fault(SaveStep::Rename)) != 0) return fail("rename", -1, err);
   if (rename(temp.c_str(), path.c_str()) != 0) return fail("rename", -1, errno);
 
   // Make the rename itself durable.
-  const std::string dir = AppPath("");
-  const int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dfd =
+      open(SaveFolder.empty() ? "." : SaveFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     fsync(dfd);
     close(dfd);
   }
+  fault(SaveStep::Done);
   return true;
 }
 

@@ -1,5 +1,8 @@
-// The save-file listing.
+// The save folder and the save-file listing.
 #include "platform/files.h"
+
+#include <SDL.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,6 +26,18 @@ std::vector<std::string> ListFilesWithSuffix(const std::string& dir, const std::
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string SaveFolderFor(const std::string& gameDir) {
+  const std::string dir = gameDir.empty() ? "." : gameDir;
+  // access() also sees a read-only mount, which permission bits do not show.
+  if (access(dir.c_str(), W_OK) == 0) return gameDir;
+  char* pref = SDL_GetPrefPath("", "quelmire");
+  if (pref == nullptr) return gameDir;
+  std::string folder = pref;
+  SDL_free(pref);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
 }
 
 }  // namespace platform

@@ -82,7 +82,7 @@ void Form1::Timer2_Timer() {
   Array<Byte, 0, 4> SlotExists;
   SlotExists(0) = 1;
   SlotExists(4) = 1;
-  const std::vector<std::string> files = Platform().ListFiles(AppPath(""), ".sav");
+  const std::vector<std::string> files = Platform().ListFiles(SaveFolder, ".sav");
   for (int n = 1; n <= 3; ++n) {
     SlotExists(n) = std::find(files.begin(), files.end(), SaveFileName(n)) != files.end() ? 1 : 0;
     SetForeColor(*BackBuffer, 0);

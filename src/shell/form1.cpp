@@ -7,6 +7,7 @@ namespace quelmire {
 Form1::Form1(platform::Platform& platform, std::string appPath)
     : platform_(platform), appPath_(std::move(appPath)) {
   while (appPath_.size() > 1 && appPath_.back() == '/') appPath_.pop_back();
+  SaveFolder = appPath_;
 }
 
 std::string Form1::AppPath(const std::string& relative) const {

@@ -167,9 +167,16 @@ class Form1 {
   // over its ceiling); the game state is then unchanged.
   bool ReadSaveFile(int slot, std::string& error);
   std::string SaveFilePath(int slot) const;
-  // Tests make the writer fail at one step, as a full disk or a pulled drive would.
-  enum class SaveStep { None, Open, Write, Flush, Rename };
-  SaveStep SaveFailAt = SaveStep::None;
+  // Where the slots live: the game folder when it can be written, else the player's own data
+  // folder (start-up chooses; see ChooseSaveFolder).
+  std::string SaveFolder;
+  void ChooseSaveFolder();
+  // Tests break or watch the writer as a full disk, a pulled drive or a kill would: SaveFault
+  // is asked before each step, and before each piece of the text (SavePiece bytes at a time,
+  // all of it when 0), and returns the errno that step fails with, or 0.
+  enum class SaveStep { Open, Write, Flush, Close, Rename, Done };
+  std::function<int(SaveStep step)> SaveFault;
+  size_t SavePiece = 0;
 
   // ---- Screens: title, pause, ending and credits, game over, palette fades ----
   void Timer2_Timer();

@@ -1,6 +1,7 @@
 // Quelmire's entry point: the command line, the platform, and the one window.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,16 +21,25 @@ const char kUsage[] =
     "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
     "  --no-sound     play without a sound device: effects and music are silent\n"
     "  --data DIR     the game folder holding bitmap/, wave/, midi/, map/ and the saves\n"
-    "                 (default: the folder of the executable)\n"
+    "                 (default: the folder of the executable, or PREFIX/share/quelmire\n"
+    "                 for a game installed as PREFIX/bin/quelmire)\n"
     "  --headless     run without window, sound or real time (tests, replays)\n"
     "  --input FILE   headless: the input script\n"
     "  --max-ms N     headless: end the run at N ms of virtual time (default 3600000)\n"
     "  --help         show this text\n";
 
-std::string ExecutableFolder() {
+// The game folder when none is given: the executable's own folder (a build or a portable
+// copy), or for an installed game (PREFIX/bin/quelmire) its data in PREFIX/share/quelmire.
+std::string DefaultGameFolder() {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return ".";
+  const fs::path installed = exe.parent_path().parent_path() / "share" / "quelmire";
+  if (!fs::is_directory(exe.parent_path() / "bitmap", ec) &&
+      fs::is_directory(installed / "bitmap", ec)) {
+    return installed.string();
+  }
   return exe.parent_path().string();
 }
 
@@ -41,6 +51,9 @@ int UsageFailure(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A save that meets a file-size limit fails with a report like a full disk, rather than
+  // ending the game.
+  std::signal(SIGXFSZ, SIG_IGN);
   platform::Options options;
   bool headless = false;
   bool haveInput = false, haveMax = false;
@@ -83,7 +96,7 @@ int main(int argc, char** argv) {
     return UsageFailure("--input and --max-ms go with --headless");
   }
   if (headless && options.windowed) return UsageFailure("--windowed does not go with --headless");
-  if (options.dataDir.empty()) options.dataDir = ExecutableFolder();
+  if (options.dataDir.empty()) options.dataDir = DefaultGameFolder();
 
   std::unique_ptr<platform::Platform> plat;
   try {

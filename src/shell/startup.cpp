@@ -1,5 +1,6 @@
 // Start-up: the display, the palette, the surfaces, the joystick, the sound effects and the
 // two fixed tables, in the order the game has always used.
+#include "platform/files.h"
 #include "shell/form1.h"
 
 namespace quelmire {
@@ -67,8 +68,16 @@ void Form1::Form_Load() {
 
   for (int n = 1; n <= 34; ++n) ItemName(n) = FromUtf8(kItemNames[n]);
 
+  ChooseSaveFolder();
+
   platform_.ShowCursor(false);
   Timer2.Enabled = true;
+}
+
+void Form1::ChooseSaveFolder() {
+  // A game installed where the player cannot write (under /usr or /opt) keeps the saves in
+  // the player's own data folder; a portable copy keeps them beside its data.
+  SaveFolder = platform::SaveFolderFor(appPath_);
 }
 
 void Form1::QuitGame() {
