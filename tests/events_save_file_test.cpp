@@ -151,7 +151,7 @@ TEST(SaveFile, TheReaderReportsFilesItCannotTakeAndChangesNothing) {
       {replaceLine(1, " 5  38  5  3  3  1 "), "the column is 5, outside 10..247"},
       {replaceLine(1, " 33  253  5  3  3  1 "), "the row is 253"},
       {replaceLine(1, " 33  38  77  3  3  1 "), "line 1: maze 77 has no file map/maz077.map"},
-      {replaceLine(1, " 33  38  5  3  3  9 "), "room 9 has no file map/room009.rdt"},
+      {replaceLine(1, " 33  38  5  3  3  999 "), "room 999 has no file map/room999.rdt"},
       {replaceLine(1, " 33  38  5  3  3  -1 "), "the room number is -1"},
       {replaceLine(1, " 33  38  5  3  3  x "), "the room number is \"x\", not a number"},
       {replaceLine(20, " 1.5 "), "line 20: ItemCount(18) is \"1.5\", not a number"},
