@@ -70,6 +70,33 @@ std::string Measure(const std::string& dump) {
   return m.str();
 }
 
+// Replays a recorded script with the built game in a fresh game folder and compares each
+// checkpoint's state dump with what the recording measured.
+void ExpectReplayMeetsCheckpoints(const fs::path& script) {
+  const std::string text = ReadFile(script);
+  TempDir dir;
+  CopyGameData(dir.path());
+  const std::string cmd =
+      "cd '" + dir.path().string() + "' && '" + (BuiltGameDir() / "quelmire").string() +
+      "' --headless --data . --input '" + script.string() + "' 2>err.txt >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << ReadFile(dir / "err.txt");
+
+  std::istringstream lines(text);
+  int checkpoints = 0;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t state = line.find(" state "), expect = line.find("# expect ");
+    if (state == std::string::npos || expect == std::string::npos) continue;
+    std::istringstream words(line.substr(state + 7));
+    std::string file;
+    words >> file;
+    SCOPED_TRACE(line);
+    ++checkpoints;
+    ASSERT_TRUE(fs::exists(dir / file)) << "the run ended before this checkpoint";
+    EXPECT_EQ(Measure(ReadFile(dir / file)), line.substr(expect + 9));
+  }
+  EXPECT_GT(checkpoints, 0);
+}
+
 TEST(Routes, ReplayThroughEveryCheckpoint) {
   int routes = 0;
   for (const auto& e : fs::directory_iterator(SourceDir() / "tests/routes")) {
@@ -77,35 +104,46 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     ++routes;
     const fs::path script = e.path();
     SCOPED_TRACE(script.filename().string());
-    const std::string text = ReadFile(script);
     fs::path source = script;
     source.replace_extension(".route");
-    ASSERT_NE(text.find("# route " + SourceHash(ReadFile(source)) + "\n"), std::string::npos)
+    ASSERT_NE(ReadFile(script).find("# route " + SourceHash(ReadFile(source)) + "\n"),
+              std::string::npos)
         << "not recorded from " << source << ": quelmire_route " << source << " " << script;
-
-    TempDir dir;
-    CopyGameData(dir.path());
-    const std::string cmd =
-        "cd '" + dir.path().string() + "' && '" + (BuiltGameDir() / "quelmire").string() +
-        "' --headless --data . --input '" + script.string() + "' 2>err.txt >/dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << ReadFile(dir / "err.txt");
-
-    std::istringstream lines(text);
-    int checkpoints = 0;
-    for (std::string line; std::getline(lines, line);) {
-      const size_t state = line.find(" state "), expect = line.find("# expect ");
-      if (state == std::string::npos || expect == std::string::npos) continue;
-      std::istringstream words(line.substr(state + 7));
-      std::string file;
-      words >> file;
-      SCOPED_TRACE(line);
-      ++checkpoints;
-      ASSERT_TRUE(fs::exists(dir / file)) << "the run ended before this checkpoint";
-      EXPECT_EQ(Measure(ReadFile(dir / file)), line.substr(expect + 9));
-    }
-    EXPECT_GT(checkpoints, 0);
+    ExpectReplayMeetsCheckpoints(script);
   }
   EXPECT_GT(routes, 0);
+}
+
+// The recorder on short routes of its own: what it writes replays to the same checkpoints, and
+// a line it cannot read or do is named with its file and line.
+TEST(Routes, RecorderWritesWhatReplaysAndNamesTheLineItCannotDo) {
+  struct Case {
+    const char* route;
+    const char* says;  // empty: records
+  } const cases[] = {
+      {"new game\nsaves 0\nwait 2\nwalk left to 30\ncheckpoint room=1 cell=30,38\n", ""},
+      {"new game\nwalk sideways to 3\n",
+       "try.route:2: \"walk sideways to 3\" is no route directive"},
+      {"new game\nwait 2\ncheckpoint room=9\n",
+       "try.route:3: checkpoint room=9: room=9 does not hold"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.route);
+    TempDir dir;
+    WriteFile(dir / "try.route", c.route);
+    const std::string cmd = "'" + (BuiltGameDir() / "quelmire_route").string() + "' '" +
+                            (dir / "try.route").string() + "' '" + (dir / "try.txt").string() +
+                            "' >/dev/null 2>'" + (dir / "err.txt").string() + "'";
+    const int status = std::system(cmd.c_str());
+    const std::string err = ReadFile(dir / "err.txt");
+    if (*c.says == '\0') {
+      ASSERT_EQ(status, 0) << err;
+      ExpectReplayMeetsCheckpoints(dir / "try.txt");
+    } else {
+      EXPECT_NE(status, 0);
+      EXPECT_NE(err.find(c.says), std::string::npos) << err;
+    }
+  }
 }
 
 }  // namespace
