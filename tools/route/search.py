@@ -44,7 +44,8 @@ def run(recorder, data, route_text, values, tmp):
         if marks:
             last = marks[-1].split('# expect ', 1)[1].strip()
     if done.returncode == 0:
-        return f'{tag}: plays through; {done.stdout.strip().split(": ", 1)[-1]}; last checkpoint {last}'
+        played = done.stdout.strip().split(': ', 1)[-1]
+        return f'{tag}: plays through; {played}; last checkpoint {last}'
     why = done.stderr.strip().split(': ', 2)[-1]
     return f'{tag}: stops at {why}'
 

@@ -191,9 +191,9 @@ def mover_path_problem(x, y, cmd):
         if s == 'wai':
             prev = steps[i - 1]
             if prev not in ('wai', 'van') and prev != (0, 0):
-                return (f'command {i + 1} "wai" keeps the thing moving with command {i or len(steps)} '
-                        f'"{cmds[i - 1]}" while the heroine stays away: it flies on through the '
-                        'maze edge')
+                return (f'command {i + 1} "wai" keeps the thing moving with command '
+                        f'{i or len(steps)} "{cmds[i - 1]}" while the heroine stays away: it '
+                        'flies on through the maze edge')
     cx, cy = x, y
     lo_x = hi_x = x
     lo_y = hi_y = y
