@@ -1,5 +1,7 @@
 #include "route_recorder.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
@@ -15,6 +17,11 @@ namespace vk = platform::vk;
 constexpr int64_t kPromptDelayMs = 1000;
 // Every key closes a message; Down alone changes nothing in the tick that goes on after it.
 constexpr int kCloseKey = vk::Down;
+// A message is closed this many reads after it opened, and a key of a play tick changes this
+// long before the tick reads it (when nothing reads the keys in between): a world change that
+// moves later events by fewer milliseconds than these leaves the recorded script valid.
+constexpr int kCloseAfterReads = 30;
+constexpr int64_t kPlayLeadMs = 24;
 
 std::string KeyName(int code) {
   switch (code) {
@@ -51,8 +58,8 @@ void Recorder::Attach(quelmire::Form1& form, platform::Platform& inner) {
   inner_ = &inner;
 }
 
-void Recorder::Emit(const std::string& action) {
-  lines_.push_back(std::to_string(now_) + " " + action);
+void Recorder::Note(const std::string& line) {
+  pending_.push_back(line);
 }
 
 void Recorder::Fail(const Directive& d, const std::string& what) const {
@@ -77,7 +84,9 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
   // Keys change only between instants: every read at one time sees the same keys, as a
   // replayed script gives them.
   if (now != now_) {
+    const int64_t previous = now_;
     now_ = now;
+    int64_t changeAt = now;
     std::array<bool, 256> want{};
     const Context ctx = Classify();
     switch (ctx) {
@@ -104,18 +113,21 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
         warpStart_ = -1;
         upReads_ = 0;
         PlayStep(want);
+        changeAt = std::max(now - kPlayLeadMs, previous + 1);
         break;
     }
-    Apply(want);
+    Apply(want, changeAt);
+    lines_.insert(lines_.end(), pending_.begin(), pending_.end());
+    pending_.clear();
   }
   for (int i = 0; i < 256; ++i) keys[i] = applied_[static_cast<size_t>(i)] ? 0x80 : 0;
 }
 
-void Recorder::Apply(const std::array<bool, 256>& want) {
+void Recorder::Apply(const std::array<bool, 256>& want, int64_t atMs) {
   for (int k = 0; k < 256; ++k) {
     const size_t i = static_cast<size_t>(k);
     if (want[i] != applied_[i]) {
-      Emit((want[i] ? "down " : "up ") + KeyName(k));
+      lines_.push_back(std::to_string(atMs) + (want[i] ? " down " : " up ") + KeyName(k));
       applied_[i] = want[i];
     }
   }
@@ -131,7 +143,7 @@ void Recorder::CloseMessage(std::array<bool, 256>& want) {
   bool anyDown = false;
   for (bool b : applied_) anyDown |= b;
   upReads_ = anyDown ? 0 : upReads_ + 1;
-  if (upReads_ >= 3) want[kCloseKey] = true;
+  if (upReads_ >= kCloseAfterReads) want[kCloseKey] = true;
 }
 
 void Recorder::SavePrompt(std::array<bool, 256>& want) {
@@ -210,8 +222,8 @@ bool Recorder::Step(const Directive& d, std::array<bool, 256>& want) {
         if (!Holds(*form_, c)) Fail(d, c.text + " does not hold");
       }
       ++checkpoints_;
-      Emit("state checkpoint-" + std::to_string(checkpoints_) + ".json  # expect " +
-           Measure(*form_));
+      Note(std::to_string(now_) + " state checkpoint-" + std::to_string(checkpoints_) +
+           ".json  # expect " + Measure(*form_));
       return true;
     case Op::Screenshot:
       platform::WritePng(d.file, inner_->Primary(), inner_->DisplayPalette());

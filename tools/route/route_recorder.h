@@ -36,7 +36,8 @@ class Recorder {
  private:
   enum class Context { Title, Play, Message, Warp };
   Context Classify();
-  void Apply(const std::array<bool, 256>& want);
+  // Writes down the keys that change, at atMs.
+  void Apply(const std::array<bool, 256>& want, int64_t atMs);
   // Runs the directives at a play tick's read; fills want.
   void PlayStep(std::array<bool, 256>& want);
   // One directive at a play read: true when it is done (the next one then runs at once).
@@ -44,7 +45,8 @@ class Recorder {
   void CloseMessage(std::array<bool, 256>& want);
   void SavePrompt(std::array<bool, 256>& want);
   [[noreturn]] void Fail(const Directive& d, const std::string& what) const;
-  void Emit(const std::string& action);
+  // A state line, written after this read's key changes (which may come earlier).
+  void Note(const std::string& line);
 
   std::vector<Directive> route_;
   std::string routeFile_;
@@ -73,6 +75,7 @@ class Recorder {
   int promptStep_ = 0;
   int checkpoints_ = 0;
   std::vector<std::string> lines_;
+  std::vector<std::string> pending_;
 };
 
 }  // namespace route
