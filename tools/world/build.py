@@ -4,6 +4,8 @@
     python3 tools/world/build.py OUTDIR          writes OUTDIR/map/mazNNN.map and roomNNN.rdt
     python3 tools/world/build.py --check DATADIR  builds into a temporary folder and compares
                                                   with DATADIR/map; exit 1 names each difference
+    python3 tools/world/build.py --report         prints the items by maze and room and what a
+                                                  player who reaches every room collects
 
 The source formats are described in docs/WORLD.md. Every error names the source file and line
 and stops the build (exit 1); nothing is written unless the whole world is sound.
@@ -15,7 +17,8 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from worldlib import WorldError, build_world, write_world  # noqa: E402
+import inventory  # noqa: E402
+from worldlib import ITEM_NAMES, WorldError, build_world, check_script, write_world  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SOURCES = os.path.join(ROOT, 'assets', 'world')
@@ -57,6 +60,9 @@ def main(argv):
     try:
         if len(args) == 2 and args[0] == '--check':
             return check(args[1])
+        if args == ['--report']:
+            print(inventory.report(build_world(SOURCES), check_script, ITEM_NAMES))
+            return 0
         if len(args) != 1 or args[0].startswith('-'):
             print(__doc__, file=sys.stderr)
             return 2
@@ -65,7 +71,8 @@ def main(argv):
         print(f'world: {len(world.mazes)} mazes, {len(world.rooms)} rooms')
         return 0
     except WorldError as e:
-        print(f'world: {e}', file=sys.stderr)
+        for line in str(e).split('\n'):
+            print(f'world: {line}', file=sys.stderr)
         return 1
 
 

@@ -10,6 +10,9 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import tile_classes  # noqa: E402
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import checks  # noqa: E402
+
 SIZE = 256
 # The view is cut from the map around the player: the player's column must stay in 10..247 and
 # the view row (row + up to 5 rows of look-down) in 10..252.
@@ -122,7 +125,8 @@ def read_maze(path, number):
     legend = {}
     fill = None
     grid = [None] * (SIZE * SIZE)  # code or material name per cell
-    lines = open(path, encoding='utf-8').read().split('\n')
+    with open(path, encoding='utf-8') as f:
+        lines = f.read().split('\n')
     i = 0
     in_legend = False
     while i < len(lines):
@@ -270,6 +274,7 @@ class ScriptInfo:
         self.warps = []   # (maze, col, row, room)
         self.songs = []
         self.ends = False
+        self.gives = []   # item numbers an "ii" adds to or sets above 0
 
 
 def check_play_bounds(where, kind, face, cmd):
@@ -361,7 +366,9 @@ def check_script(where, script, in_init=False):
                 where.fail(f'script "{s}": {two} number {num} is out of range')
             if s[p + 5] not in '=+-':
                 where.fail(f'script "{s}": {two} operator "{s[p + 5]}" is none of = + -')
-            digits(p + 6, 2, 'the value')
+            value = digits(p + 6, 2, 'the value')
+            if two == 'ii' and s[p + 5] in '=+' and value > 0:
+                info.gives.append(num)
             p += 8
         elif two == 'mc':
             need(13, 'mc')
@@ -457,7 +464,9 @@ def _fields(where, text):
 
 def read_room(path, number):
     room = Room(number, path)
-    for n, raw in enumerate(open(path, encoding='utf-8').read().split('\n'), 1):
+    with open(path, encoding='utf-8') as f:
+        text = f.read()
+    for n, raw in enumerate(text.split('\n'), 1):
         where = Where(path, n)
         line = _strip_comment(raw.rstrip('\r')).strip()
         if not line:
@@ -660,6 +669,9 @@ def build_world(src):
             else:
                 check_script(where, f[0], in_init=True)
     _reach_check(world, starts)
+    problems = checks.check_world(world, check_script)
+    if problems:
+        raise WorldError('\n'.join(problems))
     return world
 
 
