@@ -310,7 +310,7 @@ TEST(WorldRoom, BadRoomsStopNamingTheFileTheLineAndTheField) {
       {"mo,1,1,11,6,0,0,\n@", "line 1", "Face of the \"mo\" record: 6 is outside 0..5"},
       {"mo,1,1,11,5,99,0,\n@", "line 1", "Frame of the \"mo\" record: 99 is outside 0..20"},
       {"mo,1,1,1,0,0,32767,\n@", "line 1", "Param of the \"mo\" record: 32767 is outside -16..16"},
-      {"mo,1,1,19,0,0,32767,\"..1..1\"\n@", "line 1", "32767 is outside 0..2 (a place in"},
+      {"mo,1,1,19,0,0,32767,\"..1..1\"\n@", "line 1", "32767 is outside -999..999 (a place in"},
       {"mo,1,1,7,0,0,0,12x456\n@", "line 1", "needs its home cell as six digits"},
       {"mo,1,1,8,0,0,0,gz\n@", "line 1", "holds only the speed characters"},
       {"mo,0,255,11,5,20,-16,\nmo,1,1,19,0,0,2,\"..1..1\"\nmo,1,1,8,0,0,0,0t\n@", "", ""},

@@ -17,6 +17,7 @@ constexpr long kLastKind = 20 + 127;
 constexpr long kLastFrame = 672 / 32 - 1;
 constexpr long kLastFace = (512 - 128) / 64 - 1;
 constexpr long kMaxSpeed = 16;
+constexpr long kMostCommandStart = 999;
 // Follower queues hold speeds -16..13 as these characters.
 constexpr std::string_view kSpeedChars = "0123456789abcdefghijklmnopqrst";
 
@@ -88,16 +89,15 @@ void Form1::LoadRoomData() {
       const long param = number("mo", "Param");
       const std::string_view cmd = field("mo", "Cmd").first;
       o.Cmd = FromUtf8(cmd);
-      // Param is a speed to most kinds and a place in the command list to command movers.
-      const long commands = CommandMover(o.Kind) ? static_cast<long>(o.Cmd.size() / 3) : 0;
-      const long lo = CommandMover(o.Kind) ? 0 : -kMaxSpeed;
-      const long hi = CommandMover(o.Kind) ? commands : kMaxSpeed;
-      if (param < lo || param > hi) {
+      // Param is a speed to most kinds; to command movers a place in their list, where a
+      // stray start waits or wraps round to the first command, as long as counting on from
+      // it stays far from the 16-bit end.
+      const long limit = CommandMover(o.Kind) ? kMostCommandStart : kMaxSpeed;
+      if (param < -limit || param > limit) {
         in.Fail("Param of the \"mo\" record: " + std::to_string(param) + " is outside " +
-                std::to_string(lo) + ".." + std::to_string(hi) +
-                (CommandMover(o.Kind)
-                     ? " (a place in its list of " + std::to_string(commands) + " commands)"
-                     : " (a speed of at most half a cell per tick)"));
+                std::to_string(-limit) + ".." + std::to_string(limit) +
+                (CommandMover(o.Kind) ? " (a place in the command list)"
+                                      : " (a speed of at most half a cell per tick)"));
       }
       o.Param = I16(param);
       if (o.Kind == 7 && (cmd.size() < 6 || cmd.substr(0, 6).find_first_not_of("0123456789") !=
