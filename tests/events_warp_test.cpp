@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "events_support.h"
 
@@ -13,18 +14,21 @@ using namespace events_test;
 using quelmire::False;
 using quelmire::True;
 
+// Maze, cell and room of the heroine, and whether play runs.
+auto Place(quelmire::Form1& f) {
+  return std::tuple(int{f.Obj(0).Kind}, int{f.Obj(0).X}, int{f.Obj(0).Y}, int{f.RoomNo},
+                    bool{f.Timer1.Enabled});
+}
+
 TEST(EventTriggers, InitScriptsRunQuietlyWhileTheRoomLoads) {
   EventGame g("", "in,\"mc040,038,065se007fg001=01\"\r\nin,\"mc041,038,079\"\r\n@\r\n");
   g.Play();
   auto& f = g.f();
-  EXPECT_EQ(f.Map(40, 38), 65);
-  EXPECT_EQ(f.Map(41, 38), 79);  // the loader set QuietMode again before this script
-  EXPECT_EQ(f.Flags(1), 1);
-  EXPECT_EQ(f.QuietMode, False);
+  // The loader set QuietMode again before the second script.
+  EXPECT_EQ(std::tuple(f.Map(40, 38), f.Map(41, 38), f.Flags(1), f.QuietMode),
+            std::tuple(65, 79, 1, False));
   g.Run("mc042,038,065");  // in play the door sounds
-  Json s = g.State();
-  const std::vector<int> want = {7, 1};
-  EXPECT_EQ(SoundSlots(s), want);
+  EXPECT_EQ(SoundSlots(g.State()), (std::vector<int>{7, 1}));
 }
 
 TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
@@ -43,31 +47,25 @@ TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
   // 16 + 14 fade steps, the prompt until Z at 3.2 s, 800 ms of "saving", 4 fade steps.
   EXPECT_GE(g.ms(), 3200 + 800 + 4 * 48);
   EXPECT_LT(g.ms(), 3200 + 800 + 4 * 48 + 40);
-  EXPECT_EQ(f.Obj(0).Kind, 6);
-  EXPECT_EQ(f.Obj(0).X, 40);
-  EXPECT_EQ(f.Obj(0).Y, 38);
-  EXPECT_EQ(f.Obj(0).OffX, 0);
-  EXPECT_EQ(f.Obj(0).VX, 0);
-  EXPECT_EQ(f.RoomNo, 2);
-  EXPECT_EQ(f.Obj(1).Kind, 11);  // room 2's thing
-  EXPECT_EQ(f.Flags(1), 1);      // the script went on after the warp
-  EXPECT_TRUE(f.Timer1.Enabled);
+  // Room 2 with its thing, and the script went on after the warp.
+  EXPECT_EQ(Place(f), std::tuple(6, 40, 38, 2, true));
+  EXPECT_EQ(std::tuple(f.Obj(0).OffX, f.Obj(0).VX, f.Obj(1).Kind, f.Flags(1)),
+            std::tuple(0, 0, 11, 1));
   // While the prompt waits, play is off and the screen is at 13/16 brightness.
   Json mid = ParseJson(ReadFile(g.dir / "mid.json"));
   EXPECT_FALSE(mid["Timer1"].b);
   for (int i = 0; i < 255; ++i) {
     const auto& base = f.BasePalette(i);
     const Json& shown = mid["display_palette"][static_cast<size_t>(i)];
-    EXPECT_EQ(shown[0].Int(), std::nearbyint(base.r / 16.0 * 13)) << i;
-    EXPECT_EQ(shown[2].Int(), std::nearbyint(base.b / 16.0 * 13)) << i;
+    EXPECT_EQ(std::tuple(shown[0].Int(), shown[2].Int()),
+              std::tuple(std::nearbyint(base.r / 16.0 * 13), std::nearbyint(base.b / 16.0 * 13)))
+        << i;
   }
   g.KeepShot("warp_prompt.png");
   // The saved game is the new place.
   const std::string save = ReadFile(g.dir / "savedata1.sav");
   EXPECT_EQ(save.substr(0, save.find("\r\n")), " 40  38  6  3  3  2 ");
-  for (int i = 0; i < 255; ++i) {
-    EXPECT_EQ(f.WorkPalette(i), f.BasePalette(i));
-  }
+  for (int i = 0; i < 255; ++i) EXPECT_EQ(f.WorkPalette(i), f.BasePalette(i));
 }
 
 // A room whose init script warps: the warp waits until the loader has read the whole file,
@@ -79,15 +77,10 @@ TEST(EventWarp, AWarpInAnInitScriptWaitsForTheRoomLoad) {
   g.Play();
   EXPECT_EQ(f.Flags(3), 1);
   g.Run("jp006,040,038,002");
-  EXPECT_EQ(f.Obj(0).Kind, 5);
-  EXPECT_EQ(f.Obj(0).X, 50);
-  EXPECT_EQ(f.RoomNo, 1);
-  EXPECT_EQ(f.Flags(2), 1);
-  EXPECT_EQ(f.Flags(4), 1);  // the init script ran on after the held-back warp
-  EXPECT_EQ(f.Flags(3), 2);  // room 1 was loaded again, after room 2
-  EXPECT_EQ(f.EventMap(40, 38), 0);
-  EXPECT_FALSE(f.WarpPending);
-  EXPECT_TRUE(f.Timer1.Enabled);
+  EXPECT_EQ(Place(f), std::tuple(5, 50, 38, 1, true));
+  // The init script ran on after the held-back warp; room 1 was loaded again, after room 2.
+  EXPECT_EQ(std::tuple(f.Flags(2), f.Flags(4), f.Flags(3), f.EventMap(40, 38), f.WarpPending),
+            std::tuple(1, 1, 2, 0, false));
 
   // A room loaded by someone else (the title) holds its warp until asked.
   f.RoomNo = 2;
@@ -97,8 +90,7 @@ TEST(EventWarp, AWarpInAnInitScriptWaitsForTheRoomLoad) {
   EXPECT_TRUE(f.WarpPending);
   EXPECT_EQ(f.RoomNo, 2);
   f.RunPendingWarps();
-  EXPECT_EQ(f.RoomNo, 1);
-  EXPECT_EQ(f.Obj(0).Kind, 5);
+  EXPECT_EQ(Place(f), std::tuple(5, 50, 38, 1, true));
 }
 
 TEST(EventWarp, RoomsThatWarpToEachOtherStopAfterAFewHops) {
@@ -137,10 +129,7 @@ TEST(EventWarp, AWarpTheGameCannotMakeIsIgnoredAndALookDownIsHeldInTheMaze) {
   for (const char* bad : {"jp007,040,038,001", "jp005,040,038,999", "jp005,009,038,001",
                           "jp005,248,038,001", "jp005,040,253,001", "jp-01,040,038,001"}) {
     g.Run(std::string(bad) + "fg001+01");
-    EXPECT_EQ(f.Obj(0).Kind, 5) << bad;
-    EXPECT_EQ(f.Obj(0).X, 33) << bad;
-    EXPECT_EQ(f.RoomNo, 1) << bad;
-    EXPECT_TRUE(f.Timer1.Enabled) << bad;
+    EXPECT_EQ(Place(f), std::tuple(5, 33, 38, 1, true)) << bad;
   }
   EXPECT_EQ(f.Flags(1), 6);
   // A look down that would reach past the maze there is held in it.

@@ -2,6 +2,8 @@
 // below, harm and knockback, healing, the lift and look-down, in small mazes written here.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "play_world.h"
 
 namespace {
@@ -19,26 +21,21 @@ TEST(PlayerWalking, AcceleratesBrakesAndCancelsOppositeKeys) {
     w.Tick();
     vx.push_back(w.p().VX);
   }
-  // One pixel per tick up to 8, then friction of one per tick once the key is up.
-  std::vector<int> want = {1, 2, 3, 4, 5, 6, 7, 8, 8, 8, 8, 7, 6, 5, 4, 3, 2, 1, 0, -1, 0, 0};
-  // Tick 21: Left and Right together give no direction, so she slows as if no key were held.
-  EXPECT_EQ(vx, want);
-  EXPECT_EQ(w.p().Face, 1);  // still facing the way she last moved
-  EXPECT_EQ(w.p().Frame, 0);
-  EXPECT_EQ(w.p().Anim, 0);
+  // One pixel per tick up to 8, then friction of one per tick once the key is up. Tick 21:
+  // Left and Right together give no direction, so she slows as if no key were held.
+  EXPECT_EQ(vx,
+            (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 8, 8, 8, 7, 6, 5, 4, 3, 2, 1, 0, -1, 0, 0}));
+  // Still facing the way she last moved.
+  EXPECT_EQ(std::tuple(w.p().Face, w.p().Frame, w.p().Anim), std::tuple(1, 0, 0));
 }
 
 TEST(PlayerWalking, FramesFollowTheWalkString) {
   PlayWorld w;
   w.Start(30, At(1, "down Left"));
   std::vector<int> frames;
-  for (int k = 1; k <= 14; ++k) {
-    w.Tick();
-    frames.push_back(w.p().Frame);
-  }
+  for (int k = 1; k <= 14; ++k, frames.push_back(w.p().Frame)) w.Tick();
   // Anim 1..12 then 0: "000111222111", and position 13 is past the end.
-  std::vector<int> want = {0, 0, 1, 1, 1, 2, 2, 2, 1, 1, 1, 0, 0, 0};
-  EXPECT_EQ(frames, want);
+  EXPECT_EQ(frames, (std::vector<int>{0, 0, 1, 1, 1, 2, 2, 2, 1, 1, 1, 0, 0, 0}));
   EXPECT_EQ(w.p().Face, 1);
 }
 
@@ -63,11 +60,9 @@ int RiseTicks(int speed) {
 }
 
 TEST(PlayerJump, RiseLengthDependsOnSpeed) {
-  EXPECT_EQ(RiseTicks(0), 6);
-  EXPECT_EQ(RiseTicks(2), 6);
-  EXPECT_EQ(RiseTicks(4), 7);
-  EXPECT_EQ(RiseTicks(5), 9);
-  EXPECT_EQ(RiseTicks(8), 11);
+  for (auto [speed, ticks] : {std::pair{0, 6}, {2, 6}, {4, 7}, {5, 9}, {8, 11}}) {
+    EXPECT_EQ(RiseTicks(speed), ticks) << speed;
+  }
 }
 
 TEST(PlayerJump, ReleasingEndsTheRiseAndHoldingNeverRepeats) {
@@ -78,8 +73,7 @@ TEST(PlayerJump, ReleasingEndsTheRiseAndHoldingNeverRepeats) {
   w.Tick();
   EXPECT_EQ(w.f().AirTime, 0);
   w.Tick(2);  // up, then down: a fresh press
-  EXPECT_EQ(w.p().VY, -12);
-  EXPECT_EQ(w.f().JumpLen, 6);
+  EXPECT_EQ(std::tuple(w.p().VY, w.f().JumpLen), std::tuple(-12, 6));
   w.Tick();  // released after one tick of rise: gravity takes over at once
   EXPECT_EQ(w.p().VY, -10);
   w.Tick(25);
@@ -131,24 +125,19 @@ TEST(PlayerWalls, HeldTenPixelsFromTheCentreAgainstTheWind) {
   w.maze.Fill(40, 30, 40, kStandRow, kRock);  // a wall right of column 39
   w.maze.Fill(20, 30, 20, kStandRow, kRock);  // and left of column 21
   w.Start(36, At(1, "down Right") + At(20, "up Right") + At(21, "down Left") + At(110, "up Left"));
+  auto at = [&] { return std::tuple(w.p().X, w.p().OffX, w.p().VX); };
   w.Tick(18);
-  EXPECT_EQ(w.p().X, 39);
-  EXPECT_EQ(w.p().OffX, 10);
-  EXPECT_EQ(w.p().VX, 0);
+  EXPECT_EQ(at(), std::tuple(39, 10, 0));
   w.Tick(90);
-  EXPECT_EQ(w.p().X, 21);
-  EXPECT_EQ(w.p().OffX, -10);
-  EXPECT_EQ(w.p().VX, 0);
+  EXPECT_EQ(at(), std::tuple(21, -10, 0));
 
   // With a wind of 2 to the right she rests against the right wall with VX = -2.
   w.Tick(5);
   w.f().DriftX = 2;
   w.f().Obj(0).X = 38;
   w.f().BuildRoom();
-  for (int k = 0; k < 60; ++k) w.Tick();
-  EXPECT_EQ(w.p().X, 39);
-  EXPECT_EQ(w.p().OffX, 10);
-  EXPECT_EQ(w.p().VX, -2);
+  w.Tick(60);
+  EXPECT_EQ(at(), std::tuple(39, 10, -2));
 }
 
 TEST(PlayerWalls, StepsUpOverAOneCellGapAtSpeedButFallsInWhenSlow) {
@@ -167,13 +156,10 @@ TEST(PlayerWalls, StepsUpOverAOneCellGapAtSpeedButFallsInWhenSlow) {
       w.Tick();
       lowest = std::max<int>(lowest, w.p().Y);
     }
-    if (fast) {
-      EXPECT_EQ(lowest, kStandRow) << "crossed on the edge";
-      EXPECT_GE(w.p().X, 51);
-      EXPECT_EQ(w.f().AirTime, 0);
-    } else {
-      EXPECT_EQ(w.p().Y, kFloorRow) << "fell into the hole";
-      EXPECT_EQ(w.p().X, 50);
+    if (fast) {  // crossed on the edge
+      EXPECT_TRUE(lowest == kStandRow && w.p().X >= 51 && w.f().AirTime == 0);
+    } else {  // fell into the hole
+      EXPECT_EQ(std::tuple(w.p().X, w.p().Y), std::tuple(50, kFloorRow));
     }
   }
 }
@@ -188,9 +174,8 @@ TEST(PlayerBlocks, StrikeBlocksChangeOnlyFromBelow) {
     EXPECT_EQ(w.p().VY, -12);
     w.Tick();  // the head crosses into row 37
     EXPECT_EQ(w.f().Map(30, 37), after) << code;
-    EXPECT_EQ(w.p().VY, 0);
-    EXPECT_EQ(w.p().OffY, -15);
-    EXPECT_EQ(w.f().AirTime, w.f().JumpLen + 1);
+    EXPECT_EQ(std::tuple(w.p().VY, w.p().OffY, w.f().AirTime),
+              std::tuple(0, -15, w.f().JumpLen + 1));
     EXPECT_TRUE(w.MapBufferIsCurrent());
     w.Tick(40);
     EXPECT_EQ(w.p().Y, kStandRow);
@@ -234,9 +219,7 @@ TEST(PlayerBlocks, CeilingBumpIsSilentWhileTheLiftButtonIsHeld) {
     w.maze.Fill(25, 37, 35, 37, 2);  // a low ceiling
     w.Start(30, (lift ? At(1, "down X") : "") + At(2, "down Space"));
     w.Tick(3);
-    EXPECT_EQ(w.p().OffY, -15);
-    EXPECT_EQ(w.p().VY, 0);
-    EXPECT_EQ(w.p().Y, kStandRow);
+    EXPECT_EQ(std::tuple(w.p().Y, w.p().OffY, w.p().VY), std::tuple(kStandRow, -15, 0));
     const auto sounds = w.Sounds();
     EXPECT_EQ(std::count(sounds.begin(), sounds.end(), 0), lift ? 0 : 1);
   }
@@ -256,16 +239,13 @@ TEST(PlayerHarm, ClassTwoThrowsBackClassOneOnlyHurts) {
     w.Start(30);
     w.p().OffX = static_cast<int16_t>(c.offX);
     w.Tick();
-    EXPECT_EQ(w.f().Life, 2) << c.tile;
-    EXPECT_EQ(w.p().Delay, 39);  // 40, less this tick's count
+    // Delay 40, less this tick's count; VY -12 and gravity at once: the throw has no rise.
+    EXPECT_EQ(std::tuple(w.f().Life, w.p().Delay), std::tuple(2, 39)) << c.tile;
     if (c.knock) {
-      EXPECT_EQ(w.p().VX, c.wantVX);
-      EXPECT_EQ(w.p().Param, 1);
-      EXPECT_EQ(w.p().VY, -10);  // -12, and gravity at once: the throw has no rise to hold
-      EXPECT_EQ(w.f().JumpLen, 2);
+      EXPECT_EQ(std::tuple(w.p().VX, w.p().Param, w.p().VY, w.f().JumpLen),
+                std::tuple(c.wantVX, 1, -10, 2));
     } else {
-      EXPECT_EQ(w.p().VY, 0);
-      EXPECT_EQ(w.p().Param, 0);
+      EXPECT_EQ(std::tuple(w.p().VY, w.p().Param), std::tuple(0, 0));
     }
     // Invulnerable for 40 ticks: no further harm while she stays on them.
     w.Tick(38);
@@ -283,11 +263,9 @@ TEST(PlayerHarm, KnockbackLocksSteeringAndJumpUntilLanding) {
   w.Tick();
   EXPECT_EQ(w.p().VX, 6);
   w.Tick(2);
-  EXPECT_EQ(w.p().VX, 6);  // no steering, no friction
-  EXPECT_EQ(w.f().JumpLen, 2);
+  EXPECT_EQ(std::tuple(w.p().VX, w.f().JumpLen), std::tuple(6, 2));  // no steering or friction
   for (int k = 0; k < 30 && w.p().Param != 0; ++k) w.Tick();
-  EXPECT_EQ(w.p().Param, 0);  // landed
-  EXPECT_EQ(w.f().AirTime, 0);
+  EXPECT_EQ(std::tuple(w.p().Param, w.f().AirTime), std::tuple(0, 0));  // landed
   w.Tick(2);
   EXPECT_LT(w.p().VX, 6);  // steering again
   EXPECT_EQ(w.f().Life, 2);
@@ -314,9 +292,7 @@ TEST(PlayerLift, FairyShoesLiftWhileHeld) {
   w.f().ItemCount(34) = 1;
   w.p().Param = 1;
   w.Tick();
-  EXPECT_EQ(w.p().VY, -8);
-  EXPECT_EQ(w.p().Param, 0);
-  EXPECT_EQ(w.p().OffY, -8);
+  EXPECT_EQ(std::tuple(w.p().VY, w.p().Param, w.p().OffY), std::tuple(-8, 0, -8));
   w.Tick();
   EXPECT_EQ(w.p().OffY, -16);
   w.Tick(2);
@@ -338,13 +314,12 @@ TEST(PlayerView, LookDownPansFiveRowsOrToTheLastRowTheViewCanShowAndBack) {
       w.Tick();
       ASSERT_LE(w.p().Y + w.f().LookRow, 252);
     }
-    EXPECT_EQ(w.p().Y, c.floor - 1);
-    EXPECT_EQ(w.f().LookRow, c.lookRow);
-    EXPECT_EQ(w.f().LookPx, c.lookPx);  // five rows and a half less 16 pixels: 144
+    // Five rows and a half less 16 pixels: 144.
+    EXPECT_EQ(std::tuple(w.p().Y, w.f().LookRow, w.f().LookPx),
+              std::tuple(c.floor - 1, c.lookRow, c.lookPx));
     EXPECT_TRUE(w.MapBufferIsCurrent());
     w.Tick(30);
-    EXPECT_EQ(w.f().LookRow, 0);
-    EXPECT_EQ(w.f().LookPx, 0);
+    EXPECT_EQ(std::tuple(w.f().LookRow, w.f().LookPx), std::tuple(0, 0));
     EXPECT_TRUE(w.MapBufferIsCurrent());
   }
 }

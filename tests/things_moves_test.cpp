@@ -3,12 +3,22 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
+#include <vector>
 
 #include "things_support.h"
 
 namespace {
 
 using namespace testing_support;
+
+// Pixel x and speed of a thing, compared in one go.
+std::pair<int, int> XV(const quelmire::ObjRecord& o) {
+  return {PixelX(o), o.VX};
+}
+std::pair<int, int> XV(int x, int vx) {
+  return {x, vx};
+}
 
 TEST(ThingWalkers, KindOneWalksAtItsSpeedAndTurnsAtTheLedge) {
   ThingScene s;  // the floor ends at column 100; a second floor ends at column 60
@@ -17,8 +27,7 @@ TEST(ThingWalkers, KindOneWalksAtItsSpeedAndTurnsAtTheLedge) {
   s.Start("mo,58,50,1,0,0,2,\"\"\n@\n", 30, 50);
   auto& w = s.obj(1);
   s.Ticks(10);  // the first tick only takes up the speed
-  EXPECT_EQ(PixelX(w), 58 * 32 + 18);
-  EXPECT_EQ(w.VX, 2);
+  EXPECT_EQ(XV(w), XV(58 * 32 + 18, 2));
   int most = 0;
   for (int k = 10; k < 40; ++k) {
     s.Ticks(1);
@@ -29,8 +38,7 @@ TEST(ThingWalkers, KindOneWalksAtItsSpeedAndTurnsAtTheLedge) {
   // It looks 9 pixels ahead: at 8 past the centre of the last floor cell it turns back.
   EXPECT_EQ(most, 60 * 32 + 8);
   EXPECT_EQ(w.Face, 1);
-  EXPECT_EQ(w.VX, -2);
-  EXPECT_EQ(PixelX(w), 60 * 32 + 4);
+  EXPECT_EQ(XV(w), XV(60 * 32 + 4, -2));
   EXPECT_TRUE(w.Frame == 0 || w.Frame == 1);
 }
 
@@ -50,16 +58,14 @@ TEST(ThingWalkers, KindSixWalksOffTheLedgeFallsAtEightAndTurnsAtAWall) {
     EXPECT_TRUE(dy == 0 || dy == 8) << "tick " << k << " moved " << dy;
     if (w.VY == 8) {  // it drops where its own cell lost the floor
       fell = true;
-      EXPECT_EQ(w.VX, 0);
+      EXPECT_EQ(XV(w), XV(61 * 32 - 8, 0));
       EXPECT_EQ(w.Frame, 11);
-      EXPECT_EQ(PixelX(w), 61 * 32 - 8);
     }
     lastY = PixelY(w);
   }
   EXPECT_TRUE(fell);
-  EXPECT_EQ(w.Y, 54);  // on the lower floor
-  EXPECT_EQ(w.OffY, 0);
-  EXPECT_EQ(w.Face, 0);  // and walks on
+  EXPECT_EQ(PixelY(w), 54 * 32);  // on the lower floor
+  EXPECT_EQ(w.Face, 0);           // and walks on
   s.Ticks(100);
   EXPECT_EQ(w.Face, 1);  // turned at the wall of column 66
   EXPECT_LE(PixelX(w), 65 * 32 + 8);
@@ -72,19 +78,12 @@ TEST(ThingWalkers, WatchfulWalkerPausesTwelveTicksAndTurnsToAPlayerBehindIt) {
   s.Start("mo,40,50,4,0,5,2,\"\"\nmo,49,50,4,0,5,2,\"\"\n@\n", 37, 50);
   auto& w = s.obj(1);
   s.Ticks(2);  // tick 1 takes up the speed; tick 2 sees the heroine behind it
-  EXPECT_EQ(w.Face, 1);
-  EXPECT_EQ(w.Delay, 11);
-  EXPECT_EQ(w.VX, 0);
-  EXPECT_EQ(w.Frame, 6);
-  const int x = PixelX(w);
-  EXPECT_EQ(x, 40 * 32 + 2);
+  const int x = 40 * 32 + 2;
+  EXPECT_EQ(std::tuple(PixelX(w), w.VX, w.Face, w.Delay, w.Frame), std::tuple(x, 0, 1, 11, 6));
   s.Ticks(12);  // stands through the pause
-  EXPECT_EQ(PixelX(w), x);
-  EXPECT_EQ(w.Delay, 0);
-  EXPECT_EQ(w.VX, -2);
+  EXPECT_EQ(std::tuple(PixelX(w), w.VX, w.Delay), std::tuple(x, -2, 0));
   s.Ticks(5);  // now walking at her; she is ahead, so no new pause
-  EXPECT_EQ(PixelX(w), x - 10);
-  EXPECT_EQ(w.Delay, 0);
+  EXPECT_EQ(std::tuple(PixelX(w), w.VX, w.Delay), std::tuple(x - 10, -2, 0));
   EXPECT_TRUE(w.Frame >= 5 && w.Frame <= 7);
   EXPECT_EQ(s.obj(2).Face, 0);
   EXPECT_EQ(PixelX(s.obj(2)), 49 * 32 + 2 * 18);  // never paused
@@ -117,19 +116,14 @@ TEST(ThingCommands, WaiHoldsTheLastCommandUntilTheHeroineIsNearThenStopsOneTick)
   s.obj(0).OffX = 11;
   auto& m = s.obj(1);
   s.Ticks(64);
-  EXPECT_EQ(PixelX(m), 46 * 32 + 2);  // it passed columns 49, 48, 47 without stopping
-  EXPECT_EQ(m.Param, 1);
-  EXPECT_EQ(m.VX, -2);
-  s.Ticks(1);  // aligned on column 46 with her 23 pixels away: "wai"
-  EXPECT_EQ(PixelX(m), 46 * 32);
-  EXPECT_EQ(m.Param, 2);
-  EXPECT_EQ(m.VX, 0);
-  s.Ticks(1);  // the command after it
-  EXPECT_EQ(PixelX(m), 46 * 32);
-  EXPECT_EQ(m.Param, 3);
-  EXPECT_EQ(m.VX, 2);
-  s.Ticks(1);
-  EXPECT_EQ(PixelX(m), 46 * 32 + 2);
+  // Pixel x, command number and speed: it passed columns 49, 48, 47 without stopping, halts
+  // aligned on column 46 with her 23 pixels away ("wai"), then takes the command after it.
+  const std::tuple<int, int, int> want[] = {
+      {46 * 32 + 2, 1, -2}, {46 * 32, 2, 0}, {46 * 32, 3, 2}, {46 * 32 + 2, 3, 2}};
+  for (const auto& state : want) {
+    EXPECT_EQ(std::tuple(PixelX(m), int{m.Param}, int{m.VX}), state);
+    s.Ticks(1);
+  }
   EXPECT_TRUE(m.Frame >= 8 && m.Frame <= 10);
   EXPECT_EQ(m.Face, 1);
   EXPECT_EQ(s.f().Life, 3);  // near but never touching
@@ -185,7 +179,6 @@ TEST(ThingCommands, VanRemovesTheMoverAfterItsLastMove) {
   EXPECT_EQ(m.Kind, 3);
   s.Ticks(1);  // aligned on column 49: the next command is "van"
   EXPECT_EQ(m.Kind, 0);
-  EXPECT_EQ(PixelX(m), 49 * 32);
   s.Ticks(5);
   EXPECT_EQ(PixelX(m), 49 * 32);  // gone: no longer processed
 }
@@ -195,14 +188,9 @@ TEST(ThingCommands, DiagonalCommandsAndTheListRepeats) {
   s.Start("mo,50,40,3,1,2,0,\">v1<^1\"\n@\n", 80, 50);
   auto& m = s.obj(1);
   s.Ticks(17);  // 16 moving ticks: one cell right and down
-  EXPECT_EQ(PixelX(m), 51 * 32);
-  EXPECT_EQ(PixelY(m), 41 * 32);
-  EXPECT_EQ(m.Param, 2);
+  EXPECT_EQ(std::tuple(PixelX(m), PixelY(m), m.Param), std::tuple(51 * 32, 41 * 32, 2));
   s.Ticks(16);  // and back up-left, where the list starts over
-  EXPECT_EQ(PixelX(m), 50 * 32);
-  EXPECT_EQ(PixelY(m), 40 * 32);
-  EXPECT_EQ(m.Param, 1);
-  EXPECT_EQ(m.VX, 2);
+  EXPECT_EQ(std::tuple(PixelX(m), PixelY(m), m.Param, m.VX), std::tuple(50 * 32, 40 * 32, 1, 2));
 }
 
 TEST(ThingCommands, MalformedListsStandStillAndStrayStartsFindTheList) {
@@ -213,19 +201,18 @@ TEST(ThingCommands, MalformedListsStandStillAndStrayStartsFindTheList) {
       "mo,54,40,3,1,2,500,\">>1\"\nmo,56,40,3,1,2,-5,\">>1\"\n@\n",
       80, 50);
   s.Ticks(3);
-  for (int i = 1; i <= 2; ++i) {
-    EXPECT_EQ(PixelX(s.obj(i)), (48 + 2 * i) * 32) << "slot " << i;
-    EXPECT_EQ(s.obj(i).VX, 0) << "slot " << i;
-  }
-  EXPECT_EQ(s.obj(3).Param, 1);  // wrapped round to the first command
-  EXPECT_EQ(PixelX(s.obj(3)), 54 * 32 + 4);
-  EXPECT_EQ(s.obj(4).Param, -2);  // numbers below 1 name no command: it waits
-  EXPECT_EQ(PixelX(s.obj(4)), 56 * 32);
+  // Slots 1 and 2 stand; 3 wrapped round to the first command; 4's number below 1 names no
+  // command, so it waits until the count reaches 1.
+  auto xs = [&] {
+    std::vector<int> v;
+    for (int i = 1; i <= 4; ++i) v.insert(v.end(), {PixelX(s.obj(i)), s.obj(i).Param});
+    return v;
+  };
+  EXPECT_EQ(xs(), (std::vector<int>{50 * 32, 1, 52 * 32, 1, 54 * 32 + 4, 1, 56 * 32, -2}));
   s.Ticks(10);
-  EXPECT_EQ(s.obj(4).Param, 1);
-  EXPECT_EQ(PixelX(s.obj(4)), 56 * 32 + 14);
-  EXPECT_EQ(PixelX(s.obj(1)), 50 * 32);
-  EXPECT_EQ(PixelX(s.obj(2)), 52 * 32);
+  EXPECT_EQ(xs()[6], 56 * 32 + 14);
+  EXPECT_EQ(xs()[7], 1);
+  EXPECT_EQ(xs()[0] + xs()[2], 50 * 32 + 52 * 32);
 }
 
 TEST(ThingChasers, KindSevenFliesHomeWhenTheHeroineIsFarAndThroughWalls) {
@@ -250,9 +237,7 @@ TEST(ThingChasers, KindFiveChasesANearHeroineAndGoesBackHomeWhenSheIsFar) {
   auto& c = s.obj(1);
   EXPECT_EQ(c.Cmd, U"054047");
   s.Ticks(6);  // accelerates toward her: left and down
-  EXPECT_LT(c.VX, 0);
-  EXPECT_GT(c.VY, 0);
-  EXPECT_EQ(c.Face, 0);
+  EXPECT_TRUE(c.VX < 0 && c.VY > 0 && c.Face == 0);
   // She leaves: from then on it makes for its home cell.
   s.obj(0).X = 80;
   s.obj(1).X = 52;
@@ -288,11 +273,8 @@ TEST(ThingFollowers, LeaderSpeedsPastTheAlphabetAreHeldAtItsEnds) {
       "mo,46,42,3,1,2,0,\"<<9\"\n@\n",
       80, 50);
   s.Ticks(8);
-  EXPECT_EQ(s.obj(2).VX, 18);
-  EXPECT_EQ(s.obj(1).VX, 13);
-  EXPECT_EQ(s.obj(3).VX, -16);
-  EXPECT_EQ(s.obj(1).Face, 0);
-  EXPECT_EQ(s.obj(3).Face, 1);
+  EXPECT_EQ(std::tuple(s.obj(2).VX, s.obj(1).VX, s.obj(3).VX), std::tuple(18, 13, -16));
+  EXPECT_EQ(std::tuple(s.obj(1).Face, s.obj(3).Face), std::tuple(0, 1));
 }
 
 }  // namespace
