@@ -8,6 +8,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/forwarding_platform.h"
+
 namespace fuzz {
 
 namespace {
@@ -20,36 +22,15 @@ constexpr int64_t kInputBudgetUs = 30'000'000;
 constexpr int kJoyUnplugged = 167;
 
 // The headless platform with keys from a byte pattern and a time budget per input.
-class PatternPlatform : public platform::Platform {
+class PatternPlatform : public platform::ForwardingPlatform {
  public:
-  explicit PatternPlatform(std::unique_ptr<platform::Platform> inner) : in_(std::move(inner)) {}
+  explicit PatternPlatform(std::unique_ptr<platform::Platform> inner)
+      : ForwardingPlatform(std::move(inner)) {}
 
   void Restart(std::string_view keys) {
     keys_.assign(keys.begin(), keys.end());
     startUs_ = in_->NowUs();
   }
-
-  void SetDisplayMode() override { in_->SetDisplayMode(); }
-  platform::Surface& Primary() override { return in_->Primary(); }
-  platform::Surface& Back() override { return in_->Back(); }
-  void Flip() override { in_->Flip(); }
-  void SetPalette(const platform::Palette& pal) override { in_->SetPalette(pal); }
-  void SetEntries(int start, int count, const platform::PaletteEntry* e) override {
-    in_->SetEntries(start, count, e);
-  }
-  void GetEntries(int start, int count, platform::PaletteEntry* e) override {
-    in_->GetEntries(start, count, e);
-  }
-  const platform::Palette& DisplayPalette() const override { return in_->DisplayPalette(); }
-  void DrawText(platform::Surface& s, int x, int y, std::string_view utf8, uint32_t rgb) override {
-    in_->DrawText(s, x, y, utf8, rgb);
-  }
-  void ShowCursor(bool show) override { in_->ShowCursor(show); }
-  void OpenSoundDevice() override { in_->OpenSoundDevice(); }
-  void LoadSound(int slot, const std::string& path) override { in_->LoadSound(slot, path); }
-  void PlaySound(int slot) override { in_->PlaySound(slot); }
-  void CloseSoundDevice() override { in_->CloseSoundDevice(); }
-  platform::MusicDevice& Music() override { return in_->Music(); }
 
   long GetKeyboardState(uint8_t keys[256]) override {
     static constexpr int kBits[8] = {vk::Left, vk::Right, vk::Up,    vk::Down,
@@ -65,7 +46,6 @@ class PatternPlatform : public platform::Platform {
   int JoyGetPos(int, platform::JoyInfo&) override { return kJoyUnplugged; }
   bool TakeJoystickAdded() override { return false; }
 
-  int64_t NowUs() override { return in_->NowUs(); }
   void Sleep(int ms) override {
     in_->Sleep(ms);
     Spent();
@@ -79,17 +59,12 @@ class PatternPlatform : public platform::Platform {
     Spent();
   }
   bool CloseRequested() override { return false; }
-  void CloseDisplay() override { in_->CloseDisplay(); }
-  std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix) override {
-    return in_->ListFiles(dir, suffix);
-  }
 
  private:
   void Spent() {
     if (in_->NowUs() - startUs_ > kInputBudgetUs) throw TimeSpent{};
   }
 
-  std::unique_ptr<platform::Platform> in_;
   std::vector<uint8_t> keys_;
   int64_t startUs_ = 0;
 };

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/forwarding_platform.h"
 #include "platform/platform.h"
 #include "route_recorder.h"
 #include "shell/form1.h"
@@ -24,53 +25,18 @@ namespace {
 namespace fs = std::filesystem;
 
 // The headless platform with the keyboard taken over by the recorder.
-class RecordingPlatform : public platform::Platform {
+class RecordingPlatform : public platform::ForwardingPlatform {
  public:
   RecordingPlatform(std::unique_ptr<platform::Platform> inner, route::Recorder& rec)
-      : in_(std::move(inner)), rec_(rec) {}
-  platform::Platform& Inner() { return *in_; }
+      : ForwardingPlatform(std::move(inner)), rec_(rec) {}
 
-  void SetDisplayMode() override { in_->SetDisplayMode(); }
-  platform::Surface& Primary() override { return in_->Primary(); }
-  platform::Surface& Back() override { return in_->Back(); }
-  void Flip() override { in_->Flip(); }
-  void SetPalette(const platform::Palette& pal) override { in_->SetPalette(pal); }
-  void SetEntries(int start, int count, const platform::PaletteEntry* e) override {
-    in_->SetEntries(start, count, e);
-  }
-  void GetEntries(int start, int count, platform::PaletteEntry* e) override {
-    in_->GetEntries(start, count, e);
-  }
-  const platform::Palette& DisplayPalette() const override { return in_->DisplayPalette(); }
-  void DrawText(platform::Surface& s, int x, int y, std::string_view t, uint32_t rgb) override {
-    in_->DrawText(s, x, y, t, rgb);
-  }
-  void ShowCursor(bool show) override { in_->ShowCursor(show); }
-  void OpenSoundDevice() override { in_->OpenSoundDevice(); }
-  void LoadSound(int slot, const std::string& path) override { in_->LoadSound(slot, path); }
-  void PlaySound(int slot) override { in_->PlaySound(slot); }
-  void CloseSoundDevice() override { in_->CloseSoundDevice(); }
-  platform::MusicDevice& Music() override { return in_->Music(); }
   long GetKeyboardState(uint8_t keys[256]) override {
     rec_.OnKeyboardRead(keys);
     if (rec_.Finished()) throw platform::ExitRequest{0};
     return 1;
   }
-  int JoyNumDevs() override { return in_->JoyNumDevs(); }
-  int JoyGetPos(int id, platform::JoyInfo& info) override { return in_->JoyGetPos(id, info); }
-  bool TakeJoystickAdded() override { return in_->TakeJoystickAdded(); }
-  int64_t NowUs() override { return in_->NowUs(); }
-  void Sleep(int ms) override { in_->Sleep(ms); }
-  void DoEvents() override { in_->DoEvents(); }
-  void WaitUntil(int64_t us) override { in_->WaitUntil(us); }
-  bool CloseRequested() override { return in_->CloseRequested(); }
-  void CloseDisplay() override { in_->CloseDisplay(); }
-  std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix) override {
-    return in_->ListFiles(dir, suffix);
-  }
 
  private:
-  std::unique_ptr<platform::Platform> in_;
   route::Recorder& rec_;
 };
 
