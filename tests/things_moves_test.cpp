@@ -144,15 +144,15 @@ TEST(ThingCommands, WaiWithoutTheHeroineNearNeverStopsTillTheMazeEdgeTakesIt) {
 
 TEST(ThingEdges, ThingsThatLeaveTheMazeVanish) {
   // From a cell next to each edge: two command movers, a follower of the second, a chaser
-  // whose home lies beyond the edge, a mover a script turns into a drifter, and a walker or
+  // whose home is the edge cell itself, a mover a script turns into a drifter, and a walker or
   // a bouncer that looks past the edge.
   const struct {
     int x, y;
     const char *dir, *home, *extra;
-  } edges[] = {{1, 100, "<<", "-10100", "mo,1,100,6,1,11,4,\"\"\n"},
-               {254, 100, ">>", "300100", ""},
-               {100, 1, "^^", "100-10", "mo,100,1,2,0,2,-8,\"\"\n"},
-               {100, 254, "vv", "100300", ""}};
+  } edges[] = {{1, 100, "<<", "000100", "mo,1,100,6,1,11,4,\"\"\n"},
+               {254, 100, ">>", "255100", ""},
+               {100, 1, "^^", "100000", "mo,100,1,2,0,2,-8,\"\"\n"},
+               {100, 254, "vv", "100255", ""}};
   for (const auto& e : edges) {
     SCOPED_TRACE(e.dir);
     ThingScene s;

@@ -36,7 +36,7 @@ CASES = [
      'one round of its commands moves it 1,0 cells'),
     ('mover past the edge', {1: ['mo 30 25 lift 0 0 1 "^.9^.9^.9v.9v.9v.9"']}, (1, 4),
      'outside the maze'),
-    ('chaser at the edge', {1: ['mo 1 25 crow 0 8 8 ""']}, (1, 4), 'can fly 2 cells past'),
+    ('chaser at the edge', {1: ['mo 1 25 crow 0 8 8 "001025"']}, (1, 4), 'can fly 2 cells past'),
     ('& warp cycle', {2: ['mo 30 29 inert11 0 0 0 ""', 'ev 30 29 "&jp000,025,029,003"'],
                       3: ['maze 0', 'it 31 29 crystal', 'ev 31 29 "&jp000,025,029,002"']},
      (2, 4), 'rooms 2 -> 3 -> 2 warp without end'),
