@@ -8,22 +8,12 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "route_language.h"
 #include "test_support.h"
 
 namespace {
 
 using namespace testing_support;
-
-std::string SourceHash(const std::string& text) {
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char ch : text) {
-    h ^= ch;
-    h *= 1099511628211ull;
-  }
-  char out[17];
-  std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
-  return out;
-}
 
 // The value of one top-level key of a state dump, parsed alone: a whole dump holds the map
 // and is slow to parse in the sanitizer build.
@@ -106,7 +96,7 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     SCOPED_TRACE(script.filename().string());
     fs::path source = script;
     source.replace_extension(".route");
-    ASSERT_NE(ReadFile(script).find("# route " + SourceHash(ReadFile(source)) + "\n"),
+    ASSERT_NE(ReadFile(script).find("# route " + route::SourceHash(ReadFile(source)) + "\n"),
               std::string::npos)
         << "not recorded from " << source << ": quelmire_route " << source << " " << script;
     ExpectReplayMeetsCheckpoints(script);
