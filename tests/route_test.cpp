@@ -99,6 +99,12 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     ASSERT_NE(ReadFile(script).find("# route " + route::SourceHash(ReadFile(source)) + "\n"),
               std::string::npos)
         << "not recorded from " << source << ": quelmire_route " << source << " " << script;
+    // A recording that stopped partway ends "quit  # failed here: ...": it proves nothing past
+    // that line, however well it replays.
+    const std::string text = ReadFile(script);
+    const size_t last = text.find_last_not_of('\n');
+    const std::string end = text.substr(text.rfind('\n', last) + 1, last - text.rfind('\n', last));
+    ASSERT_EQ(end.find('#'), std::string::npos) << "the recording did not finish: " << end;
     ExpectReplayMeetsCheckpoints(script);
   }
   EXPECT_GT(routes, 0);
@@ -132,6 +138,10 @@ TEST(Routes, RecorderWritesWhatReplaysAndNamesTheLineItCannotDo) {
     } else {
       EXPECT_NE(status, 0);
       EXPECT_NE(err.find(c.says), std::string::npos) << err;
+      // What was played is written, marked so that it cannot pass for a whole route.
+      if (fs::exists(dir / "try.txt")) {
+        EXPECT_NE(ReadFile(dir / "try.txt").find(" quit  # failed here: "), std::string::npos);
+      }
     }
   }
 }

@@ -1,6 +1,8 @@
 #include "route_recorder.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 
 #include "platform/error.h"
 #include "platform/platform.h"
@@ -112,6 +114,21 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
         played_ = true;
         warpStart_ = -1;
         upReads_ = 0;
+        if (trace_) {
+          const auto& p = form_->Obj(0);
+          std::cerr << now << " ms, line " << route_[std::min(next_, route_.size() - 1)].line
+                    << ": " << Measure(*form_) << " offx=" << p.OffX << " offy=" << p.OffY
+                    << " vx=" << p.VX << " vy=" << p.VY << " airtime=" << form_->AirTime;
+          // and the things that can hurt her nearby
+          for (int i = 1; i <= 39; ++i) {
+            const auto& t = form_->Obj(i);
+            if (t.Kind >= 1 && t.Kind <= 8 && std::abs(t.X - p.X) <= 10 &&
+                std::abs(t.Y - p.Y) <= 8) {
+              std::cerr << " [" << i << ":k" << t.Kind << " " << t.X << "," << t.Y << "]";
+            }
+          }
+          std::cerr << "\n";
+        }
         PlayStep(want);
         changeAt = std::max(now - kPlayLeadMs, previous + 1);
         break;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,7 @@ class Recorder {
   int64_t now_ = -1;
   int timer_ = 0;
   bool freshTick_ = false;
+  bool trace_ = std::getenv("QUELMIRE_ROUTE_TRACE") != nullptr;  // every play tick to stderr
   bool newGameChosen_ = false;
   bool played_ = false;
   bool interrupted_ = false;  // a message came since the last play read
