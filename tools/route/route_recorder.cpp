@@ -108,6 +108,7 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
         CloseMessage(want);
         break;
       case Context::Warp:
+        interrupted_ = true;
         SavePrompt(want);
         break;
       case Context::Play:
@@ -250,6 +251,9 @@ bool Recorder::Step(const Directive& d, std::array<bool, 256>& want) {
       return st_.count++ >= d.number;
     case Op::Press:
       if (needsGap(d.keys[0])) return false;
+      // A press that opened a message or a door ends there: the player lets go to read, and
+      // pressing again on the other side would be a fresh press.
+      if (st_.count >= 1 && interrupted_) return true;
       if (st_.count++ >= d.number) return true;
       want[static_cast<size_t>(d.keys[0])] = true;
       return false;
