@@ -6,8 +6,8 @@ namespace quelmire {
 
 void Form1::PlayerFallStart() {
   const ObjRecord& p = Obj(0);
-  if (CellClass(p.X, p.Y + 1) != 3 && p.VY == 0 && AirTime == 0 &&
-      CellClass(LeanColumn(10), p.Y + 1) != 3) {
+  if (!SolidForPlayer(p.X, p.Y + 1) && p.VY == 0 && AirTime == 0 &&
+      !SolidForPlayer(LeanColumn(10), p.Y + 1)) {
     JumpLen = 0;
     AirTime = 1;
   }

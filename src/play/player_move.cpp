@@ -26,7 +26,7 @@ void Form1::PlayerMove() {
   const long long r1 = ny > 0 ? y + 1 : y;
   const long long r2 = ny < -15 ? y - 1 : y;
   bool blocked = false;
-  auto solid = [&](long long c, long long r) { return CellClass(c, r) == 3; };
+  auto solid = [&](long long c, long long r) { return SolidForPlayer(c, r); };
 
   // Sideways.
   const int m = p.VX + DriftX;

@@ -125,6 +125,11 @@ class Form1 {
   void RefreshPlayLatches();
   // Tile class of a map cell.
   Byte CellClass(long long c, long long r) const { return TileAttr(Map(c, r)); }
+  // Solid for the heroine: class 3, or beyond the cells the view can follow her to (columns
+  // 10..247, rows 10..252), so an opening at the maze's edge cannot take her out of sight.
+  bool SolidForPlayer(long long c, long long r) const {
+    return c < 10 || c > 247 || r < 10 || r > 252 || CellClass(c, r) == 3;
+  }
   // The side column the heroine reaches into once her offset passes k pixels.
   long long LeanColumn(int k) const {
     const ObjRecord& p = Obj(0);
