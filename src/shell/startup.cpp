@@ -8,9 +8,9 @@ namespace quelmire {
 namespace {
 
 const char* const kSoundFiles[10] = {
-    "\\wave\\blockhit.wav",  "\\wave\\door.wav",      "\\wave\\damage02.wav",
-    "\\wave\\blockbreak.wav", "\\wave\\bomb.wav",      "\\wave\\itemget.wav",
-    "\\wave\\explosion.wav", "\\wave\\down.wav",      "\\wave\\fire.wav",
+    "\\wave\\blockhit.wav",   "\\wave\\door.wav", "\\wave\\damage02.wav",
+    "\\wave\\blockbreak.wav", "\\wave\\bomb.wav", "\\wave\\itemget.wav",
+    "\\wave\\explosion.wav",  "\\wave\\down.wav", "\\wave\\fire.wav",
     "\\wave\\switch.wav",
 };
 
@@ -35,16 +35,26 @@ void Form1::Form_Load() {
   for (int i = 0; i <= 255; ++i) BasePalette(i) = WorkPalette(i);
 
   // Off-screen surfaces, each the size of its bitmap.
-  auto load = [&](const char* file) {
-    return platform::LoadBmp8(AppPath(std::string("\\bitmap\\") + file), file);
+  // Each sheet must hold the largest rectangle the game copies from it, or a paint program's
+  // smaller picture would stop the game at its first frame instead of here, naming the file.
+  auto load = [&](const char* file, int minW, int minH) {
+    const std::string path = AppPath(std::string("\\bitmap\\") + file);
+    auto surface = platform::LoadBmp8(path, file);
+    if (surface->Width() < minW || surface->Height() < minH) {
+      throw platform::FatalError(path + ": " + std::to_string(surface->Width()) + "x" +
+                                 std::to_string(surface->Height()) +
+                                 " is too small; the game needs " + std::to_string(minW) + "x" +
+                                 std::to_string(minH) + " or more");
+    }
+    return surface;
   };
-  MapSurface = load("chr0.bmp");
-  CharSurface(0) = load("chr0.bmp");
-  TileSurface = load("bgv.bmp");
-  CharSurface(1) = load("chr1.bmp");
-  TitleSurface = load("title.bmp");
-  EndingSurface(0) = load("ending1.bmp");
-  EndingSurface(1) = load("ending2.bmp");
+  MapSurface = load("chr0.bmp", 672, 512);
+  CharSurface(0) = load("chr0.bmp", 672, 512);
+  TileSurface = load("bgv.bmp", 256, 640);
+  CharSurface(1) = load("chr1.bmp", 320, 488);
+  TitleSurface = load("title.bmp", 640, 480);
+  EndingSurface(0) = load("ending1.bmp", 640, 480);
+  EndingSurface(1) = load("ending2.bmp", 640, 480);
 
   ColorKey.low = 2;
   ColorKey.high = 2;
