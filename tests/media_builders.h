@@ -1,4 +1,4 @@
-// Small WAV and MIDI files built byte by byte for the platform tests.
+// Small BMP, WAV and MIDI files built byte by byte for the tests.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,36 @@ inline std::string RiffWave(const std::string& chunks) {
 inline std::string Wav(uint32_t channels, uint32_t rate, uint32_t bits, uint32_t dataBytes) {
   return RiffWave(FmtChunk(channels, rate, bits) +
                   RiffChunk("data", std::string(dataBytes, bits == 8 ? '\x80' : '\0')));
+}
+
+struct BmpLayout {
+  uint32_t width = 5;
+  int height = 3;
+  bool topDown = false;
+  uint32_t bits = 8, compression = 0, headerSize = 40, colours = 0;  // colours 0: 256
+};
+
+// Pixel (x, y) holds x + 10 * y; palette entry i is (i, 255 - i, i / 2).
+inline std::string Bmp(const BmpLayout& s) {
+  const uint32_t n = s.colours ? s.colours : 256;
+  std::string palette, pixels;
+  for (uint32_t i = 0; i < n; ++i) {
+    palette += {static_cast<char>(i / 2), static_cast<char>(255 - i), static_cast<char>(i), 0};
+  }
+  for (int row = 0; row < s.height; ++row) {
+    const int y = s.topDown ? row : s.height - 1 - row;
+    std::string line((s.width * s.bits / 8 + 3) & ~3u, '\0');
+    for (uint32_t x = 0; x < s.width && s.bits == 8; ++x) line[x] = static_cast<char>(x + 10 * y);
+    pixels += line;
+  }
+  const uint32_t offset = 14 + s.headerSize + n * 4;
+  const auto size = static_cast<uint32_t>(pixels.size());
+  std::string info = Le32(s.headerSize) + Le32(s.width) +
+                     Le32(static_cast<uint32_t>(s.topDown ? -s.height : s.height)) + Le16(1) +
+                     Le16(s.bits) + Le32(s.compression) + Le32(size) + Le32(2835) + Le32(2835) +
+                     Le32(s.colours) + Le32(0);
+  info.resize(s.headerSize, '\0');
+  return "BM" + Le32(offset + size) + Le32(0) + Le32(offset) + info + palette + pixels;
 }
 
 // MIDI pieces.
