@@ -65,60 +65,42 @@ MazeFile Patterned() {
 
 // ---------------------------------------------------------------- maze
 
-TEST(WorldMaze, BothLayoutsLoadTheSameMapAndLeaveTheMarginAlone) {
+TEST(WorldMaze, EveryLayoutLoadsTheSameMapBuildsTheViewAndLeavesTheMarginAlone) {
   World w;
-  Patterned().Write(w.dir.path(), 7);
-  // The other layout: one value a line, with blanks, a sign and leading zeros, LF only,
-  // and whatever follows the last value is ignored.
-  std::string one;
-  for (int r = 0; r < 256; ++r)
+  Patterned().Write(w.dir.path(), 0);  // maze 0 is maz000.map
+  // One value a line, with blanks, a sign and leading zeros, LF only; whatever follows the
+  // last value is ignored.
+  std::string one, trailing;
+  for (int r = 0; r < 256; ++r) {
     for (int c = 0; c < 256; ++c) {
       const int v = Code(c, r);
       one += (v % 3 == 0 ? "  +00" : v % 3 == 1 ? " " : "") + std::to_string(v) + " \n";
+      trailing += std::to_string(v) + ",";  // a comma at the end of a line separates nothing
     }
-  one += "not a number, and never read\n";
-  WriteFile(w.MazePath(8), one);
-
-  for (int r = 0; r <= 257; ++r) w.f().Map(256, r) = 11, w.f().Map(257, r) = 12;
-  for (int c = 0; c <= 257; ++c) w.f().Map(c, 256) = 13, w.f().Map(c, 257) = 14;
-  for (int maze : {7, 8}) {
+    trailing += "\r\n";
+  }
+  WriteFile(w.MazePath(8), one + "not a number, and never read\n");
+  WriteFile(w.MazePath(9), trailing);
+  auto& f = w.f();
+  for (int i = 0; i <= 257; ++i) f.Map(256, i) = 11, f.Map(257, i) = 12;
+  for (int i = 0; i <= 257; ++i) f.Map(i, 256) = 13, f.Map(i, 257) = 14;
+  const auto &ms = *f.MapSurface, &ts = *f.TileSurface;
+  for (int maze : {0, 8, 9}) {
     SCOPED_TRACE(maze);
-    w.f().Map(0, 0) = 99;
+    f.Map(0, 0) = 99;
     ASSERT_EQ(w.Maze(maze), "");
     for (int r = 0; r < 256; ++r)
-      for (int c = 0; c < 256; ++c) ASSERT_EQ(w.f().Map(c, r), Code(c, r)) << c << "," << r;
-    for (int r = 0; r < 256; ++r) ASSERT_EQ(w.f().Map(256, r), 11) << r;
-    for (int r = 0; r < 256; ++r) ASSERT_EQ(w.f().Map(257, r), 12) << r;
-    for (int c = 0; c < 256; ++c) ASSERT_EQ(w.f().Map(c, 256), 13) << c;
-    for (int c = 0; c < 256; ++c) ASSERT_EQ(w.f().Map(c, 257), 14) << c;
+      for (int c = 0; c < 256; ++c) ASSERT_EQ(f.Map(c, r), Code(c, r)) << c << "," << r;
+    for (int i = 0; i < 256; ++i)
+      ASSERT_EQ(std::tuple(f.Map(256, i), f.Map(257, i), f.Map(i, 256), f.Map(i, 257)),
+                std::tuple(11, 12, 13, 14))
+          << i;
+    // The view is built at once: the player's cell (100, 100) is buffer cell (10, 10).
+    const int t = Code(100, 100);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        ASSERT_EQ(ms.At(320 + x, 320 + y), ts.At(32 * (t % 8) + x, 32 * (t / 8) + y));
   }
-}
-
-TEST(WorldMaze, MazeZeroIsReadFromMaz000AndTheViewIsBuiltAtOnce) {
-  World w;
-  MazeFile m(0);
-  m.Set(100, 100, 37);  // the player's cell
-  m.Write(w.dir.path(), 0);
-  ASSERT_EQ(w.Maze(0), "");
-  EXPECT_EQ(w.f().Map(100, 100), 37);
-  // The player's cell is buffer cell (10, 10): pixel (320, 320) holds tile 37.
-  const auto& ms = *w.f().MapSurface;
-  const auto& ts = *w.f().TileSurface;
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x)
-      ASSERT_EQ(ms.At(320 + x, 320 + y), ts.At(32 * (37 % 8) + x, 32 * (37 / 8) + y));
-}
-
-TEST(WorldMaze, ACommaAtTheEndOfALineSeparatesNothing) {
-  World w;
-  std::string text;
-  for (int r = 0; r < 256; ++r) {
-    for (int c = 0; c < 256; ++c) text += std::to_string(Code(c, r)) + ",";
-    text += "\r\n";
-  }
-  WriteFile(w.MazePath(9), text);
-  ASSERT_EQ(w.Maze(9), "");
-  EXPECT_EQ(w.f().Map(255, 255), Code(255, 255));
 }
 
 TEST(WorldMaze, BadMazesStopNamingTheFileTheLineAndTheField) {
@@ -172,24 +154,18 @@ TEST(WorldRoom, RecordsFillThingsItemsAndEvents) {
                    "mo,1,1,1,0,0,0,never read\r\n"),
             "");
   auto& f = w.f();
-  EXPECT_EQ(f.Obj(1).X, 20);
-  EXPECT_EQ(f.Obj(1).Y, 21);
-  EXPECT_EQ(f.Obj(1).Kind, 3);
-  EXPECT_EQ(f.Obj(1).Face, 1);
-  EXPECT_EQ(f.Obj(1).Frame, 2);
-  EXPECT_EQ(f.Obj(1).Param, 2);
-  EXPECT_EQ(f.Obj(1).Cmd, U"wai,van");
-  EXPECT_EQ(f.Obj(2).Cmd, U"007042");
-  EXPECT_EQ(f.Obj(2).Frame, 8);
-  EXPECT_EQ(f.Obj(3).Cmd, U"000255");
-  EXPECT_EQ(f.Obj(4).Kind, 20);
-  EXPECT_EQ(f.Obj(4).X, 12);
-  EXPECT_EQ(f.Obj(5).Kind, 54);
-  EXPECT_EQ(f.Obj(6).Kind, 0);  // nothing after "@"
-  EXPECT_EQ(f.EventMap(15, 16), 2);
-  EXPECT_EQ(f.EventText(1), U"msこんにちは、世界]");  // the earlier text stays
-  EXPECT_EQ(f.EventText(2), U"%ed");
-  EXPECT_EQ(f.QuietMode, 0);
+  auto o = [&](int i) {
+    const auto& r = f.Obj(i);
+    return std::tuple(r.X, r.Y, r.Kind, r.Face, r.Frame, r.Param, quelmire::ToUtf8(r.Cmd));
+  };
+  EXPECT_EQ(o(1), std::tuple(20, 21, 3, 1, 2, 2, "wai,van"));
+  EXPECT_EQ(o(2), std::tuple(7, 42, 5, 0, 8, 0, "007042"));  // a chaser's home: its own cell
+  EXPECT_EQ(o(3), std::tuple(0, 255, 5, 0, 8, 0, "000255"));
+  EXPECT_EQ(std::tuple(f.Obj(4).Kind, f.Obj(4).X, f.Obj(5).Kind, f.Obj(6).Kind),
+            std::tuple(20, 12, 54, 0));  // nothing after "@"
+  EXPECT_EQ(std::tuple(f.EventMap(15, 16), quelmire::ToUtf8(f.EventText(1)),
+                       quelmire::ToUtf8(f.EventText(2)), f.QuietMode),
+            std::tuple(2, "msこんにちは、世界]", "%ed", 0));  // the earlier text stays
 }
 
 TEST(WorldRoom, LoadingEmptiesAllThirtyNineRecordsAndTheEventsOfTheLastRoom) {
@@ -209,71 +185,46 @@ TEST(WorldRoom, LoadingEmptiesAllThirtyNineRecordsAndTheEventsOfTheLastRoom) {
   ASSERT_EQ(w.Room(5, "mo,60,61,2,0,0,0,x\n@"), "");
   EXPECT_EQ(f.Obj(1).Kind, 2);
   for (int i = 2; i <= 39; ++i) {
-    SCOPED_TRACE(i);
+    // No ghosts of the big room, records 32..39 included; place, face and step are kept.
     const auto& o = f.Obj(i);
-    EXPECT_EQ(o.Kind, 0);  // no ghosts of the big room, records 32..39 included
-    EXPECT_EQ(o.VX | o.VY | o.Delay | o.Param | o.OffX | o.OffY | o.Frame, 0);
-    EXPECT_TRUE(o.Cmd.empty());
-    EXPECT_EQ(o.X, i + 10);  // kept
-    EXPECT_EQ(o.Face, 1);
-    EXPECT_EQ(o.Anim, 9);
+    EXPECT_EQ(std::tuple(o.Kind, o.VX | o.VY | o.Delay | o.Param | o.OffX | o.OffY | o.Frame,
+                         o.Cmd.size(), o.X, o.Face, o.Anim),
+              std::tuple(0, 0, 0u, i + 10, 1, 9))
+        << i;
   }
-  EXPECT_EQ(f.Obj(0).Anim, 0);
-  EXPECT_EQ(f.DriftX, 0);
-  EXPECT_EQ(f.EventMap(40, 41), 0);
-
+  EXPECT_EQ(std::tuple(f.Obj(0).Anim, f.DriftX, f.EventMap(40, 41)), std::tuple(0, 0, 0));
   f.QuietMode = -1;
   ASSERT_EQ(w.Room(6, "@"), "");
-  for (int i = 1; i <= 39; ++i) EXPECT_EQ(f.Obj(i).Kind, 0);
-  EXPECT_EQ(f.QuietMode, 0);
+  EXPECT_EQ(std::tuple(f.Obj(1).Kind, f.Obj(39).Kind, f.QuietMode), std::tuple(0, 0, 0));
 }
 
 TEST(WorldRoom, ATakenItemStaysOutOnlyInItsOwnMaze) {
   World w;
   w.f().TakenList(200) = U" 12 34 5";
-  w.f().TakenList(0) = U" 12 34-1";
-  const std::string room = "it,12,34,3\nit,1,234,3\n@\n";
-  w.p().Kind = 5;
-  ASSERT_EQ(w.Room(7, room), "");
-  EXPECT_EQ(w.f().Obj(1).Kind, 0);
-  EXPECT_EQ(w.f().Obj(2).Kind, 23);  // key " 1 234 5": the same digits, not taken
-  w.p().Kind = 6;
-  ASSERT_EQ(w.Room(7, room), "");
-  EXPECT_EQ(w.f().Obj(1).Kind, 23);
-  w.p().Kind = -1;  // entry 0 is compared too
-  ASSERT_EQ(w.Room(7, room), "");
-  EXPECT_EQ(w.f().Obj(1).Kind, 0);
+  w.f().TakenList(0) = U" 12 34-1";  // entry 0 is compared too
+  // Key " 1 234 5" has the same digits as a taken one, but is not taken.
+  for (const auto& [maze, kinds] : {std::pair(5, std::pair(0, 23)), {6, {23, 23}}, {-1, {0, 23}}}) {
+    w.p().Kind = static_cast<int16_t>(maze);
+    ASSERT_EQ(w.Room(7, "it,12,34,3\nit,1,234,3\n@\n"), "");
+    EXPECT_EQ(std::make_pair(int{w.f().Obj(1).Kind}, int{w.f().Obj(2).Kind}), kinds) << maze;
+  }
 }
 
 TEST(WorldRoom, AnInitScriptSeesWhatStandsAboveItAndRunsQuietly) {
   World w;
-  struct Seen {
-    String script;
-    int kind1, kind2, event, quiet;
-  };
-  std::vector<Seen> seen;
+  std::vector<std::tuple<std::string, int, int, int, int>> seen;
   w.f().OnInitScript = [&](const String& s) {
     auto& f = w.f();
-    seen.push_back({s, f.Obj(1).Kind, f.Obj(2).Kind, f.EventMap(30, 31), f.QuietMode});
+    seen.emplace_back(quelmire::ToUtf8(s), f.Obj(1).Kind, f.Obj(2).Kind, f.EventMap(30, 31),
+                      f.QuietMode);
     f.QuietMode = 0;  // as a script ends
   };
   ASSERT_EQ(w.Room(8,
-                   "mo,20,20,1,0,0,0,\n"
-                   "in,\"fg001=01,mc001,002,003\"\n"
-                   "ev,30,31,x\n"
-                   "mo,21,20,6,0,0,0,\n"
-                   "in,as1\n"
-                   "@\n"),
+                   "mo,20,20,1,0,0,0,\nin,\"fg001=01,mc001,002,003\"\nev,30,31,x\n"
+                   "mo,21,20,6,0,0,0,\nin,as1\n@\n"),
             "");
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].script, U"fg001=01,mc001,002,003");
-  EXPECT_EQ(seen[0].kind1, 1);
-  EXPECT_EQ(seen[0].kind2, 0);
-  EXPECT_EQ(seen[0].event, 0);
-  EXPECT_EQ(seen[0].quiet, -1);
-  EXPECT_EQ(seen[1].kind2, 6);
-  EXPECT_EQ(seen[1].event, 1);
-  EXPECT_EQ(seen[1].quiet, -1);  // set again before each script
+  // Quiet is set again before each script.
+  EXPECT_EQ(seen, (decltype(seen){{"fg001=01,mc001,002,003", 1, 0, 0, -1}, {"as1", 1, 6, 1, -1}}));
   EXPECT_EQ(w.f().QuietMode, 0);
 }
 

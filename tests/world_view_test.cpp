@@ -14,6 +14,7 @@ namespace {
 using namespace testing_support;
 using platform::Rect;
 using platform::Surface;
+using quelmire::I16;
 
 struct View {
   TempDir dir;
@@ -27,13 +28,8 @@ struct View {
     game = std::make_unique<HeadlessGame>(dir.path(), "");
     f().Form_Load();
     p() = quelmire::ObjRecord{};
-    p().X = 100;
-    p().Y = 120;
-    p().Kind = 3;
-    f().RoomNo = 1;
-    f().LifeMax = 0;
-    f().Life = 0;
-    f().FrameCount = 0;
+    p().X = 100, p().Y = 120, p().Kind = 3;
+    f().RoomNo = 1, f().LifeMax = f().Life = 0, f().FrameCount = 0;
     f().LoadMazeMap();
     // Give the sprite cells used here patterns without transparent pixels, so every clipped
     // column and row can be told apart.
@@ -145,9 +141,7 @@ TEST(WorldView, NoRoomDrawsTheCutBackgroundAloneAndLeavesTheTextColour) {
     int offX, offY, lookPx, left, top;
   } cuts[] = {{-7, 5, -9, 9, 12}, {17, -16, -8, 32, 0}, {-18, 0, 24, 0, 32}};
   for (const auto& c : cuts) {
-    f.Obj(0).OffX = static_cast<int16_t>(c.offX);
-    f.Obj(0).OffY = static_cast<int16_t>(c.offY);
-    f.LookPx = static_cast<int16_t>(c.lookPx);
+    f.Obj(0).OffX = I16(c.offX), f.Obj(0).OffY = I16(c.offY), f.LookPx = I16(c.lookPx);
     std::vector<uint8_t> want(640 * 480);
     for (int y = 0; y < 480; ++y)
       for (int x = 0; x < 640; ++x) want[y * 640 + x] = ms.At(c.left + x, c.top + y);
@@ -155,27 +149,16 @@ TEST(WorldView, NoRoomDrawsTheCutBackgroundAloneAndLeavesTheTextColour) {
   }
 
   // The text colour: red before, red after a frame of no room; white after a room frame.
-  auto textAfter = [&](int room) {
-    f.SetForeColor(*f.BackBuffer, 0x0000FF);
+  auto text = [&](int room, long before, long after) {
+    f.SetForeColor(*f.BackBuffer, before);
     f.RoomNo = static_cast<int16_t>(room);
     f.DrawPlayScreen();
+    if (after >= 0) f.SetForeColor(*f.BackBuffer, after);
     f.DrawText(*f.BackBuffer, 200, 200, U"MMMM");
     return v.Back();
   };
-  auto textIn = [&](long rgb) {
-    f.RoomNo = -1;
-    f.DrawPlayScreen();
-    f.SetForeColor(*f.BackBuffer, rgb);
-    f.DrawText(*f.BackBuffer, 200, 200, U"MMMM");
-    return v.Back();
-  };
-  ExpectFrame(textIn(0x0000FF), textAfter(-1));
-  const auto white = textAfter(1);
-  f.RoomNo = 1;
-  f.DrawPlayScreen();
-  f.SetForeColor(*f.BackBuffer, 0xFFFFFF);
-  f.DrawText(*f.BackBuffer, 200, 200, U"MMMM");
-  ExpectFrame(v.Back(), white);
+  ExpectFrame(text(-1, 0x0000FF, 0x0000FF), text(-1, 0x0000FF, -1));
+  ExpectFrame(text(1, 0x0000FF, 0xFFFFFF), text(1, 0x0000FF, -1));
 }
 
 struct ThingCase {
@@ -214,11 +197,8 @@ TEST(WorldView, ThingsAndItemsAreClippedAtTheFourEdges) {
     SCOPED_TRACE(c.what);
     auto& t = f.Obj(7);
     t = quelmire::ObjRecord{};
-    t.Kind = static_cast<int16_t>(c.kind);
-    t.X = static_cast<int16_t>(f.Obj(0).X + c.dx);
-    t.Y = static_cast<int16_t>(f.Obj(0).Y + c.dy);
-    t.OffX = static_cast<int16_t>(c.offX);
-    t.OffY = static_cast<int16_t>(c.offY);
+    t.Kind = I16(c.kind), t.X = I16(f.Obj(0).X + c.dx), t.Y = I16(f.Obj(0).Y + c.dy);
+    t.OffX = I16(c.offX), t.OffY = I16(c.offY);
     if (c.kind > 19) t.Face = 2, t.Frame = 3, t.Anim = 12;  // step 0
     f.DrawPlayScreen();
     Expected e{bg};
@@ -232,7 +212,7 @@ TEST(WorldView, ThingsAndItemsAreClippedAtTheFourEdges) {
   t.Kind = 20 + 25, t.Face = 4, t.Frame = 4, t.X = 103, t.Y = 118;
   for (int anim : {0, 2, 3, 8, 9, 11, 23}) {
     SCOPED_TRACE(anim);
-    t.Anim = static_cast<int16_t>(anim);
+    t.Anim = I16(anim);
     f.DrawPlayScreen();
     const int d = (anim % 12) / 3;
     Expected e{bg};
@@ -262,11 +242,9 @@ TEST(WorldView, PlayerBankShiftAndLookDown) {
   auto& f = v.f();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.delay * 100 + c.frame);
-    f.Obj(0).Delay = static_cast<int16_t>(c.delay);
-    f.Obj(0).Face = static_cast<int16_t>(c.face);
-    f.Obj(0).Frame = static_cast<int16_t>(c.frame);
-    f.LookRow = static_cast<int16_t>(c.lookRow);
-    f.LookPx = static_cast<int16_t>(c.lookPx);
+    auto& p = f.Obj(0);
+    p.Delay = I16(c.delay), p.Face = I16(c.face), p.Frame = I16(c.frame);
+    f.LookRow = I16(c.lookRow), f.LookPx = I16(c.lookPx);
     f.BuildRoom();
     Expected e{v.Background()};
     f.DrawPlayScreen();
@@ -294,10 +272,8 @@ TEST(WorldView, HeartsPanelAndRoomDigits) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lifeMax * 1000 + c.frameCount);
-    f.LifeMax = static_cast<int16_t>(c.lifeMax);
-    f.Life = static_cast<int16_t>(c.life);
+    f.LifeMax = I16(c.lifeMax), f.Life = I16(c.life), f.RoomNo = I16(c.room);
     f.FrameCount = c.frameCount;
-    f.RoomNo = static_cast<int16_t>(c.room);
     f.DrawPlayScreen();
     Expected e{bg};
     e.Keyed(*f.CharSurface(0), {0, 0, 32, 64}, 304, 272);
@@ -318,22 +294,16 @@ TEST(WorldView, APlayerTooNearTheEdgeStopsWithHerPosition) {
                {100, 9, 0, false}, {100, 250, 3, false}, {100, 249, 3, true}, {100, 8, 2, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
-    f.Obj(0).X = static_cast<int16_t>(c.x);
-    f.Obj(0).Y = static_cast<int16_t>(c.y);
-    f.LookRow = static_cast<int16_t>(c.lookRow);
+    f.Obj(0).X = I16(c.x), f.Obj(0).Y = I16(c.y), f.LookRow = I16(c.lookRow);
     for (auto fn : {&quelmire::Form1::BuildRoom, &quelmire::Form1::DrawPlayScreen}) {
       const std::string err = Fails([&] { (f.*fn)(); });
-      if (c.ok) {
-        EXPECT_EQ(err, "");
-      } else {
-        EXPECT_NE(err.find("the player at column " + std::to_string(c.x) + ", row " +
-                           std::to_string(c.y)),
-                  std::string::npos)
-            << err;
-        EXPECT_NE(err.find("too near the maze edge for the view; the column must be 10..247"),
-                  std::string::npos)
-            << err;
-      }
+      const std::string at =
+          "the player at column " + std::to_string(c.x) + ", row " + std::to_string(c.y);
+      const bool named =
+          err.find(at) != std::string::npos &&
+          err.find("too near the maze edge for the view; the column must be 10..247") !=
+              std::string::npos;
+      EXPECT_TRUE(c.ok ? err.empty() : named) << err;
     }
   }
   // A tile code outside the sheet in view is named with its cell.
