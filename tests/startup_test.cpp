@@ -1,6 +1,12 @@
-// Start-up through the real executable and the bundled data: the state it leaves, and the
-// reports when a data file is missing or malformed.
+// Start-up through the real executable and the bundled data: the state it leaves, the reports
+// when a data file is missing or malformed, and the palette fades on the start-up palette.
+// Installing: the game installed into a prefix finds its data with no arguments, and with that
+// data read-only it saves into the player's own data folder and loads from there.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+#include <tuple>
 
 #include "media_builders.h"
 #include "platform/surface.h"
@@ -111,6 +117,129 @@ TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
     }
   }
   EXPECT_EQ(RunQuelmire({"--help"}).status, 0);
+}
+
+TEST(Fades, EachTakesItsStepsToItsLevelKeepingEntry255AndRoundsHalfToEven) {
+  HeadlessGame game(BuiltGameDir(), "");
+  quelmire::Form1& f = *game.form;
+  f.Form_Load();
+  const platform::Palette& shown = game.plat->DisplayPalette();
+  const platform::PaletteEntry kept = shown[255];
+  // A fade, its length in ms, and the grey level entries 0..254 then show (-1: the base palette).
+  const std::tuple<std::function<void()>, int, int> fades[] = {
+      {[&] { f.FadePalette(16, 0, -1); }, 17 * 48, 0},
+      {[&] { f.FadePalette(0, 16, 1); }, 17 * 48, -1},
+      {[&] { f.FadeToWhite(); }, 17 * 96, 255},
+      {[&] { f.FadeFromWhite(); }, 17 * 96, -1},
+      {[&] { f.FadePalette(16, 0, -1); }, 17 * 48, 0},
+      {[&] { f.FadePalette(15, 16, 1); }, 2 * 48, -1},  // two steps: 15/16, then full
+      // From already past to, and a zero step that would never end: nothing.
+      {[&] {
+         f.FadePalette(16, 0, 1);
+         f.FadePalette(0, 16, -1);
+         f.FadePalette(0, 16, 0);
+       },
+       0, -1},
+  };
+  for (const auto& [fade, length, level] : fades) {
+    const int64_t t0 = game.plat->NowUs();
+    fade();
+    EXPECT_EQ(game.plat->NowUs() - t0, length * 1000);
+    for (int i = 0; i < 255; ++i) {
+      const auto &s = shown[i], &base = f.BasePalette(i);
+      ASSERT_EQ(std::tuple(s.r, s.g, s.b),
+                (level < 0 ? std::tuple(base.r, base.g, base.b)
+                           : std::tuple<uint8_t, uint8_t, uint8_t>(level, level, level)))
+          << "entry " << i << " after a fade of " << length << " ms";
+    }
+    EXPECT_EQ(shown[255], kept);  // entry 255 never fades
+  }
+
+  f.BasePalette(10) = {200, 100, 1, 0};
+  const int cases[][5] = {
+      // kind, level, then red, green and blue
+      {0, 8, 100, 50, 0},     // black, half way: 0.5 rounds to even
+      {1, 8, 228, 178, 128},  // white, half way: 227.5 rounds to 228
+      {2, 0, 255, 0, 0},      // red at its deepest
+      {2, 16, 200, 100, 1},
+  };
+  for (const auto& [kind, level, r, g, b] : cases) {
+    f.WriteFadeLevel(kind, level);
+    const auto& w = f.WorkPalette(10);
+    EXPECT_EQ(std::tuple(w.r, w.g, w.b), std::tuple(r, g, b)) << kind << "," << level;
+    EXPECT_EQ(shown[10].r, w.r);
+  }
+}
+
+std::string Quoted(const fs::path& p) {
+  return "'" + p.string() + "'";
+}
+
+// A new game's save with life 7 of 7.
+std::string SaveOfLife7() {
+  std::string s = " 33  38  5  7  7  1 \r\n";
+  for (int i = 0; i < 40 + 512; ++i) s += " 0 \r\n";
+  for (int i = 0; i < 512; ++i) s += "\"\"\r\n";
+  return s;
+}
+
+TEST(Install, AReadOnlyInstallSavesInThePlayersFolderAndLoadsFromIt) {
+  TempDir tmp;
+  const fs::path prefix = tmp / "prefix", data = prefix / "share/quelmire";
+  ASSERT_EQ(
+      std::system((Quoted(QUELMIRE_CMAKE_COMMAND) + " --install " + Quoted(QUELMIRE_BINARY_DIR) +
+                   " --prefix " + Quoted(prefix) + " >" + Quoted(tmp / "install.log") + " 2>&1")
+                      .c_str()),
+      0)
+      << ReadFile(tmp / "install.log");
+  for (const char* file :
+       {"bin/quelmire", "share/quelmire/bitmap/chr0.bmp", "share/quelmire/map/maz005.map",
+        "share/applications/quelmire.desktop", "share/icons/hicolor/32x32/apps/quelmire.png",
+        "share/icons/hicolor/256x256/apps/quelmire.png"}) {
+    EXPECT_TRUE(fs::exists(prefix / file)) << file;
+  }
+
+  // Room 1 of the installed data becomes one warp (with its save prompt) on the start cell.
+  WriteFile(data / "map/room001.rdt", "ev,33,38,\"jp005,033,038,001\"\r\n@\r\n");
+  const fs::path saves = tmp / "xdg/quelmire";
+  fs::create_directories(saves);
+  WriteFile(saves / "savedata3.sav", SaveOfLife7());
+  // LOAD 3 on the title, Up on the warp, slot 1 in the save prompt, back to the title with
+  // T, and LOAD 1, which the cursor now starts on.
+  WriteFile(tmp / "in.txt",
+            "2000 press Up\n2200 press Up\n2400 press Z\n3000 press Up\n5500 press Down\n"
+            "5800 press Z\n8000 press T\n10500 press Z\n12000 state " +
+                (tmp / "s.json").string() + "\n");
+  const std::string env = "XDG_DATA_HOME=" + Quoted(tmp / "xdg") + " HOME=" + Quoted(tmp.path()) +
+                          " SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ";
+  const std::string game = Quoted(prefix / "bin/quelmire") + " --headless --input " +
+                           Quoted(tmp / "in.txt") + " --max-ms 12100 2>" + Quoted(tmp / "err.txt");
+  // The data folder read-only as under /usr: a read-only mount in a namespace of its own, or,
+  // where there is none, permissions (which do not stop root).
+  int status = std::system("unshare -Urm true 2>/dev/null");
+  if (status == 0) {
+    status = std::system(("unshare -Urm sh -c \"mount --bind " + Quoted(data) + " " + Quoted(data) +
+                          " && mount -o remount,bind,ro " + Quoted(data) + " " + Quoted(data) +
+                          " && " + env + game + "\"")
+                             .c_str());
+  } else if (geteuid() != 0) {
+    std::system(("chmod -R a-w " + Quoted(data)).c_str());
+    status = std::system((env + game).c_str());
+    std::system(("chmod -R u+w " + Quoted(data)).c_str());
+  } else {
+    GTEST_SKIP() << "no read-only mount for root here";
+  }
+  ASSERT_EQ(status, 0) << ReadFile(tmp / "err.txt");
+
+  EXPECT_TRUE(fs::exists(saves / "savedata1.sav"));
+  for (const auto& entry : fs::directory_iterator(data)) {
+    EXPECT_NE(entry.path().extension(), ".sav") << entry.path();
+  }
+  Json s = ParseJson(ReadFile(tmp / "s.json"));
+  EXPECT_TRUE(s["Timer1"].b);
+  EXPECT_EQ(s["LifeMax"].Int(), 7);
+  EXPECT_EQ(s["Obj"][0]["X"].Int(), 33);
+  EXPECT_EQ(s["RoomNo"].Int(), 1);
 }
 
 }  // namespace
