@@ -3,14 +3,13 @@
 // sounding, screenshots and the state dump.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "media_builders.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/headless_script.h"
 #include "platform/json.h"
 #include "platform/platform.h"
+#include "platform_errors.h"
 #include "png_reader.h"
 #include "test_support.h"
 
@@ -29,15 +28,7 @@ using testing_support::TempDir;
 using testing_support::WriteFile;
 namespace vk = platform::vk;
 
-template <class E>
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "no error";
-}
+using platform_errors::ErrorOf;
 
 TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
   const std::pair<std::string, std::string> cases[] = {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../fuzz/game_harness.h"
+#include "platform_errors.h"
 #include "test_support.h"
 
 extern "C" {
@@ -25,6 +26,7 @@ int Fuzz_wav(const uint8_t*, size_t);
 namespace {
 
 using namespace testing_support;
+using platform_errors::ErrorOf;
 using quelmire::String;
 
 struct World {
@@ -49,20 +51,11 @@ struct World {
   std::string Room(int n, const std::string& text) {
     WriteRoom(dir.path(), n, text);
     f().RoomNo = static_cast<int16_t>(n);
-    return Try([&] { f().LoadRoomData(); });
+    return ErrorOf([&] { f().LoadRoomData(); });
   }
   std::string Maze(int n) {
     p().Kind = static_cast<int16_t>(n);
-    return Try([&] { f().LoadMazeMap(); });
-  }
-  template <class F>
-  static std::string Try(F&& fn) {
-    try {
-      fn();
-    } catch (const platform::FatalError& e) {
-      return e.what();
-    }
-    return "";
+    return ErrorOf([&] { f().LoadMazeMap(); });
   }
 };
 
@@ -291,7 +284,7 @@ TEST(WorldRoom, BadRoomsStopNamingTheFileTheLineAndTheField) {
     EXPECT_NE(err.find(c.expect2), std::string::npos) << err;
   }
   w.f().RoomNo = 999;
-  const std::string missing = World::Try([&] { w.f().LoadRoomData(); });
+  const std::string missing = ErrorOf([&] { w.f().LoadRoomData(); });
   EXPECT_NE(missing.find("room999.rdt: cannot open"), std::string::npos) << missing;
 }
 

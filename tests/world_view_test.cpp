@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform_errors.h"
 #include "test_support.h"
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 using namespace testing_support;
 using platform::Rect;
 using platform::Surface;
+using platform_errors::ErrorOf;
 using quelmire::I16;
 
 struct View {
@@ -82,15 +84,6 @@ void ExpectFrame(const std::vector<uint8_t>& want, const std::vector<uint8_t>& g
   for (size_t i = 0; i < want.size(); ++i)
     if (want[i] != got[i]) ++bad, first = first < 0 ? static_cast<int>(i) : first;
   EXPECT_EQ(bad, 0) << "first difference at (" << first % 640 << ", " << first / 640 << ")";
-}
-
-std::string Fails(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const platform::FatalError& e) {
-    return e.what();
-  }
-  return "";
 }
 
 TEST(WorldView, TheMapBufferHoldsTheCellsAroundTheViewRowAndScrollsLikeARebuild) {
@@ -296,7 +289,7 @@ TEST(WorldView, APlayerTooNearTheEdgeStopsWithHerPosition) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
     f.Obj(0).X = I16(c.x), f.Obj(0).Y = I16(c.y), f.LookRow = I16(c.lookRow);
     for (auto fn : {&quelmire::Form1::BuildRoom, &quelmire::Form1::DrawPlayScreen}) {
-      const std::string err = Fails([&] { (f.*fn)(); });
+      const std::string err = ErrorOf([&] { (f.*fn)(); });
       const std::string at =
           "the player at column " + std::to_string(c.x) + ", row " + std::to_string(c.y);
       const bool named =
@@ -309,7 +302,7 @@ TEST(WorldView, APlayerTooNearTheEdgeStopsWithHerPosition) {
   // A tile code outside the sheet in view is named with its cell.
   f.Obj(0).X = 100, f.Obj(0).Y = 100, f.LookRow = 0;
   f.Map(95, 104) = 160;
-  const std::string err = Fails([&] { f.BuildRoom(); });
+  const std::string err = ErrorOf([&] { f.BuildRoom(); });
   EXPECT_NE(err.find("map cell (95, 104) holds tile code 160"), std::string::npos) << err;
 }
 
