@@ -3,6 +3,8 @@
 // sounding, screenshots and the state dump.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "media_builders.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -61,10 +63,10 @@ TEST(HeadlessScript, EveryKeyNameLineEndAndReleaseTime) {
   // A byte-order mark, comments, blank lines, and LF, CR LF or a lone CR at line ends.
   for (const char* eol : {"\n", "\r\n", "\r"}) {
     std::string text = "\xEF\xBB\xBF# keys" + std::string(eol);
-    for (const char* n :
-         {"Left", "Right", "Up", "Down", "Space", "Enter", "Escape", "A", "Z", "0", "9", "JoyLeft",
-          "JoyRight", "JoyUp", "JoyDown", "JoyButton1", "JoyButton10"})
-      text += "3 down " + std::string(n) + "   # held" + eol;
+    std::istringstream names(
+        "Left Right Up Down Space Enter Escape A Z 0 9 JoyLeft JoyRight JoyUp JoyDown JoyButton1 "
+        "JoyButton10");
+    for (std::string n; names >> n;) text += "3 down " + n + "   # held" + eol;
     const auto actions = ParseScript(text + eol + "4 screenshot shots/first frame.png", "in.txt");
     ASSERT_EQ(actions.size(), 18u) << int{eol[1]};
     EXPECT_EQ(std::tuple(actions[7].input, actions[10].input, actions[16].input),
@@ -109,16 +111,7 @@ class HeadlessPlatform : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(HeadlessPlatform, ScriptErrorsNameTheScriptFile) {
-  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
-            In("in.txt") + ":2: unknown action \"wait\"");
-  platform::Options o;
-  o.inputScript = In("none.txt");
-  EXPECT_NE(ErrorOf<UsageError>([&] { platform::CreateHeadlessPlatform(o); }).find(o.inputScript),
-            std::string::npos);
-}
-
-TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaits) {
+TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaitsAndScriptErrorsNameTheFile) {
   auto p = Make("");
   EXPECT_EQ(p->NowUs(), 0);
   p->DoEvents();  // a yield takes a millisecond
@@ -129,6 +122,12 @@ TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaits) {
   p->Sleep(0);
   p->Flip();
   EXPECT_EQ(p->NowUs(), 100000);
+  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
+            In("in.txt") + ":2: unknown action \"wait\"");
+  platform::Options o;
+  o.inputScript = In("none.txt");
+  EXPECT_NE(ErrorOf<UsageError>([&] { platform::CreateHeadlessPlatform(o); }).find(o.inputScript),
+            std::string::npos);
 }
 
 TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimesUntilQuitOrMaxMs) {
