@@ -17,19 +17,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using platform::ExitRequest;
-using platform::FatalError;
-using platform::Platform;
-using platform::UsageError;
-using platform::headless::ActionKind;
-using platform::headless::ParseScript;
-using testing_support::Json;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-namespace vk = platform::vk;
-
+using namespace platform;
+using namespace testing_support;
+using headless::ActionKind;
+using headless::ParseScript;
 using platform_errors::ErrorOf;
 
 TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
@@ -70,7 +61,7 @@ TEST(HeadlessScript, EveryKeyNameLineEndAndReleaseTime) {
     const auto actions = ParseScript(text + eol + "4 screenshot shots/first frame.png", "in.txt");
     ASSERT_EQ(actions.size(), 18u) << int{eol[1]};
     EXPECT_EQ(std::tuple(actions[7].input, actions[10].input, actions[16].input),
-              std::tuple(vk::KeyA, vk::Key0 + 9, platform::headless::kJoyButton1 + 9));
+              std::tuple(vk::KeyA, vk::Key0 + 9, headless::kJoyButton1 + 9));
     EXPECT_EQ(std::tuple(actions[17].file, actions[17].line),
               std::tuple("shots/first frame.png", 20));
   }
@@ -89,11 +80,11 @@ class HeadlessPlatform : public testing::Test {
  protected:
   std::unique_ptr<Platform> Make(const std::string& script, int64_t maxMs = 3600000) {
     WriteFile(dir_ / "in.txt", script);
-    platform::Options o;
+    Options o;
     o.dataDir = dir_.path().string();
     o.inputScript = (dir_ / "in.txt").string();
     o.maxMs = maxMs;
-    return platform::CreateHeadlessPlatform(o);
+    return CreateHeadlessPlatform(o);
   }
   std::string In(const std::string& name) const { return (dir_ / name).string(); }
   Json State(const std::string& name) const {
@@ -111,72 +102,61 @@ class HeadlessPlatform : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaitsAndScriptErrorsNameTheFile) {
-  auto p = Make("");
-  EXPECT_EQ(p->NowUs(), 0);
-  p->DoEvents();  // a yield takes a millisecond
-  p->Sleep(48);
-  EXPECT_EQ(p->NowUs(), 49000);
-  p->WaitUntil(100000);
-  p->WaitUntil(50000);  // already past
-  p->Sleep(0);
-  p->Flip();
-  EXPECT_EQ(p->NowUs(), 100000);
-  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
-            In("in.txt") + ":2: unknown action \"wait\"");
-  platform::Options o;
-  o.inputScript = In("none.txt");
-  EXPECT_NE(ErrorOf<UsageError>([&] { platform::CreateHeadlessPlatform(o); }).find(o.inputScript),
-            std::string::npos);
-}
-
-TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimesUntilQuitOrMaxMs) {
+TEST_F(HeadlessPlatform,
+       TheClockMovesWhenTheGameWaitsAndActionsHappenAtTheirTimesUntilQuitOrMaxMs) {
+  auto c = Make("");
+  c->DoEvents();  // a yield takes a millisecond
+  c->Sleep(48);
+  EXPECT_EQ(c->NowUs(), 49000);
+  c->WaitUntil(100000);
+  c->WaitUntil(50000);  // already past
+  c->Sleep(0);
+  c->Flip();
+  EXPECT_EQ(c->NowUs(), 100000);
   auto p = Make("0 down Left\n0 state " + In("s0.json") + "\n5 state " + In("s5.json") +
                     "\n100 state " + In("s100.json") + "\n101 state " + In("s101.json") + "\n",
                 100);
   // Time 0 comes before start-up: applied when the platform is made.
-  EXPECT_EQ(KeysDown(*p), std::vector<int>{vk::Left});
-  EXPECT_EQ(State("s0.json")["clock_ms"].Int(), 0);
-  EXPECT_FALSE(fs::exists(dir_ / "s5.json"));
+  EXPECT_EQ(
+      std::tuple(KeysDown(*p), State("s0.json")["clock_ms"].Int(), fs::exists(dir_ / "s5.json")),
+      std::tuple(std::vector<int>{vk::Left}, 0, false));
   p->WaitUntil(99000);  // one long wait passes several
   EXPECT_EQ(State("s5.json")["clock_ms"].Int(), 5);
   // The run ends at max-ms after the actions due then, and none later.
   EXPECT_THROW(p->Sleep(500), ExitRequest);
-  EXPECT_EQ(p->NowUs(), 100000);
-  EXPECT_EQ(State("s100.json")["clock_ms"].Int(), 100);
-  EXPECT_FALSE(fs::exists(dir_ / "s101.json"));
-
+  EXPECT_EQ(
+      std::tuple(p->NowUs(), State("s100.json")["clock_ms"].Int(), fs::exists(dir_ / "s101.json")),
+      std::tuple(100000, 100, false));
   auto q = Make("30 quit\n40 state " + In("x.json") + "\n");
   q->Sleep(29);
   EXPECT_THROW(q->Sleep(100), ExitRequest);
-  EXPECT_EQ(q->NowUs(), 30000);
-  EXPECT_FALSE(fs::exists(dir_ / "x.json"));
+  EXPECT_EQ(std::tuple(q->NowUs(), fs::exists(dir_ / "x.json")), std::tuple(30000, false));
   EXPECT_THROW(Make("0 quit\n"), ExitRequest);
-
   // A close ends the wait in progress at its own time; later waits take their time.
-  auto c = Make("30 close\n");
+  c = Make("30 close\n");
   EXPECT_FALSE(c->CloseRequested());
   c->Sleep(4500);
-  EXPECT_TRUE(c->CloseRequested());
-  EXPECT_EQ(c->NowUs(), 30000);
+  EXPECT_EQ(std::tuple(c->CloseRequested(), c->NowUs()), std::tuple(true, 30000));
   c->WaitUntil(90000);
   EXPECT_EQ(c->NowUs(), 90000);
+  // Script errors name the file.
+  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
+            In("in.txt") + ":2: unknown action \"wait\"");
+  Options o;
+  o.inputScript = In("none.txt");
+  EXPECT_NE(ErrorOf<UsageError>([&] { CreateHeadlessPlatform(o); }).find(o.inputScript),
+            std::string::npos);
 }
 
 // A press shorter than the time between two reads is a tap: the next read only sees it.
 TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLengthAndATapIsReadOnce) {
   auto p = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");
-  // At a time, the keys down (0: none).
   constexpr int S = vk::Space, A = vk::KeyA, Q = vk::Q, Z = vk::Z;
-  const struct {
-    int ms, a, b;
-  } steps[] = {{9, 0, 0},  {10, S, 0}, {20, S, A}, {24, S, A}, {25, S, 0},
-               {57, S, 0}, {58, 0, 0}, {70, Q, Z}, {70, 0, 0}};
-  for (const auto& [ms, a, b] : steps) {
+  const std::pair<int, std::vector<int>> steps[] = {{9, {}},      {10, {S}},    {20, {S, A}},
+                                                    {24, {S, A}}, {25, {S}},    {57, {S}},
+                                                    {58, {}},     {70, {Q, Z}}, {70, {}}};
+  for (const auto& [ms, want] : steps) {
     p->WaitUntil(int64_t{ms} * 1000);
-    std::vector<int> want;
-    for (int k : {a, b})
-      if (k) want.push_back(k);
     EXPECT_EQ(KeysDown(*p), want) << ms;
   }
 }
@@ -188,16 +168,18 @@ TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
   p->OpenSoundDevice();
   for (int slot : {3, 5}) p->LoadSound(slot, In("wave/door.wav"));
   EXPECT_THROW(p->LoadSound(10, In("wave/door.wav")), FatalError);
-  p->PlaySound(3);
-  p->PlaySound(5);  // another effect in the same tick sounds too
-  p->Sleep(99);
-  p->PlaySound(3);  // still sounding
-  p->Sleep(1);
-  for (int slot : {3, 3, 4}) p->PlaySound(slot);  // ended at 100 ms; 4 is not loaded
+  // Another effect in the same tick sounds too; at 99 ms 3 is still sounding, at 100 it has
+  // ended; 4 is not loaded, -1 and 10 are no slots.
+  for (const auto& [ms, slots] :
+       {std::pair(0, std::vector{3, 5}), {99, {3}}, {1, {3, 3, 4, -1, 10}}}) {
+    p->Sleep(ms);
+    for (int slot : slots) p->PlaySound(slot);
+  }
   p->Sleep(50);
   const Json state = State("s.json");
   std::vector<std::pair<long long, long long>> sounds;
-  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
+  for (const Json& e : state["sounds"].arr)
+    sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
   EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
 }
 
@@ -206,7 +188,7 @@ TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
       "0 joystick on\n0 down JoyLeft\n0 down JoyButton9\n10 down JoyDown\n10 down JoyRight\n"
       "10 up JoyLeft\n20 joystick off\n30 joystick on\n40 press JoyButton2 1\n40 press JoyUp 1\n");
   auto pos = [&](int id = 0) {
-    platform::JoyInfo j;
+    JoyInfo j;
     const int r = p->JoyGetPos(id, j);
     return r ? std::tuple(r, 0u, 0u, 0u) : std::tuple(r, j.xpos, j.ypos, j.buttons);
   };
@@ -233,14 +215,14 @@ TEST_F(HeadlessPlatform, ScreenshotsAndStatesShowTheVisibleSurfaceThePaletteAndT
   auto p = Make("5 state " + In("s.json") + "\n10 screenshot " + In("a.png") + "\n20 screenshot " +
                 In("b.png") + "\n");
   p->stateDumper = [] { return std::string("\"Life\":3,\"EventText\":[\"扉が開いた\\n\"]"); };
-  platform::Palette pal{};
+  Palette pal{};
   pal[5] = {10, 20, 30, 0};
   pal[6] = {40, 50, 60, 0};
   p->SetPalette(pal);
   p->Primary().Fill(5);
   p->Back().Fill(6);  // not shown until the flip
   p->Sleep(10);
-  const platform::PaletteEntry dim{1, 2, 3, 0};
+  const PaletteEntry dim{1, 2, 3, 0};
   p->SetEntries(6, 1, &dim);
   p->Flip();
   EXPECT_EQ(p->Back().At(639, 479), 5);
@@ -263,7 +245,6 @@ TEST_F(HeadlessPlatform, ScreenshotsAndStatesShowTheVisibleSurfaceThePaletteAndT
 }
 
 TEST(JsonString, StringsAreEscapedAndAlwaysValidUtf8) {
-  using platform::JsonString;
   const std::string bad = "\xEF\xBF\xBD";
   const std::pair<std::string, std::string> cases[] = {
       {"a\"b\\c\n\t\x01\x7F/", "a\\\"b\\\\c\\n\\t\\u0001\\u007f/"},
@@ -284,9 +265,9 @@ TEST(ListFiles, RegularFilesWithTheSuffixSorted) {
     WriteFile(dir / name, "x");
   }
   fs::create_directories(dir / "folder.sav");
-  EXPECT_EQ(platform::ListFilesWithSuffix(dir.path().string(), ".sav"),
+  EXPECT_EQ(ListFilesWithSuffix(dir.path().string(), ".sav"),
             (std::vector<std::string>{"savedata1.sav", "savedata3.sav"}));
-  EXPECT_TRUE(platform::ListFilesWithSuffix((dir / "none").string(), ".sav").empty());
+  EXPECT_TRUE(ListFilesWithSuffix((dir / "none").string(), ".sav").empty());
 }
 
 }  // namespace
