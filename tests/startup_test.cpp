@@ -10,7 +10,6 @@
 
 #include "media_builders.h"
 #include "platform/surface.h"
-#include "png_reader.h"
 #include "test_support.h"
 
 namespace {
@@ -19,12 +18,11 @@ using namespace testing_support;
 
 TEST(StartUp, LeavesTheTablesPaletteAndTimersAsTheGameExpects) {
   TempDir tmp;
-  WriteFile(tmp / "in.txt", "2000 state " + (tmp / "s.json").string() + "\n2000 screenshot " +
-                                (tmp / "s.png").string() + "\n");
+  WriteFile(tmp / "in.txt", "2000 state " + (tmp / "s.json").string() + "\n");
   RunResult r =
       RunQuelmire({"--headless", "--input", (tmp / "in.txt").string(), "--max-ms", "2100"});
   ASSERT_EQ(r.status, 0) << r.err;
-  Json s = ParseJson(ReadFile(tmp / "s.json"));
+  const Json s = ParseJson(ReadFile(tmp / "s.json"));
   auto ints = [&](const char* key, std::vector<int> at) {
     for (int& i : at) i = static_cast<int>(s[key][static_cast<size_t>(i)].Int());
     return at;
@@ -53,24 +51,18 @@ TEST(StartUp, LeavesTheTablesPaletteAndTimersAsTheGameExpects) {
     }
   }
   EXPECT_EQ(s["display_palette"][255][0].Int(), chr0->filePalette[255].r);
-  EXPECT_EQ(std::tuple(s["Timer2"].b, s["Timer1"].b, s["cursor_visible"].b, s["clock_ms"].Int()),
-            std::tuple(true, false, false, 2000));
   for (int i = 0; i <= 19; ++i) EXPECT_EQ(s["Sound"][i].b, i <= 9) << i;
-  EXPECT_EQ(ints("JoyButtonMask", {9, 0}), (std::vector<int>{256, 0}));
-  EXPECT_EQ(s["JoyPresent"].Int(), 0);
+  EXPECT_EQ(std::tuple(s["Timer2"].b, s["Timer1"].b, s["cursor_visible"].b, s["clock_ms"].Int(),
+                       ints("JoyButtonMask", {9, 0}), s["JoyPresent"].Int()),
+            std::tuple(true, false, false, 2000, std::vector<int>{256, 0}, 0));
 
   // The title song was opened, and started once the first title tick had faded to black.
-  bool opened = false, played = false;
-  for (const Json& op : s["music"].arr) {
-    opened |= op["op"].str == "open" && op["arg"].str == "midi/vorn01.mid";
-    if (op["op"].str != "play") continue;
-    played = true;
-    EXPECT_EQ(op["ms"].Int(), 10 + 816);
-  }
-  EXPECT_TRUE(opened && played);
+  std::vector<std::string> music;
+  for (const Json& op : s["music"].arr)
+    music.push_back(op["op"].str + " " +
+                    (op.Has("arg") ? op["arg"].str : std::to_string(op["ms"].Int())));
+  EXPECT_EQ(music, (std::vector<std::string>{"close 826", "open midi/vorn01.mid", "play 826"}));
   EXPECT_EQ(std::tuple(s["SongNo"].Int(), s["MusicOn"].Int()), std::tuple(1, -1));
-  const auto png = png_reader::DecodeStoredPng(ReadFile(tmp / "s.png"));
-  EXPECT_EQ(std::tuple(png.width, png.height), std::tuple(640u, 480u));
 }
 
 TEST(StartUp, AMissingOrMalformedFileStopsWithStatusOneNamingIt) {
@@ -98,8 +90,8 @@ TEST(StartUp, FailureStopsBeforeTheTitleAndKeepsTheCursor) {
   fs::remove(dir / "bitmap/ending2.bmp");
   HeadlessGame g(dir.path(), "");
   EXPECT_THROW(g.form->Form_Load(), platform::FatalError);
-  EXPECT_FALSE(g.form->Timer2.Enabled);
-  EXPECT_EQ(g.form->TileAttr(0), 0);  // the tables come after the bitmaps
+  // The tables come after the bitmaps.
+  EXPECT_EQ(std::tuple(g.form->Timer2.Enabled, g.form->TileAttr(0)), std::tuple(false, 0));
 }
 
 TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
@@ -112,9 +104,10 @@ TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
   for (const auto& args : bad) {
     const RunResult r = RunQuelmire(args);
     EXPECT_EQ(r.status, 2) << args[0];
-    if (args.back().find("bad.txt") != std::string::npos) {
-      EXPECT_NE(r.err.find("bad.txt:2:"), std::string::npos) << r.err;  // names the line
-    }
+    // A bad script names its line.
+    EXPECT_TRUE(args.back().find("bad.txt") == std::string::npos ||
+                r.err.find("bad.txt:2:") != std::string::npos)
+        << r.err;
   }
   EXPECT_EQ(RunQuelmire({"--help"}).status, 0);
 }
@@ -134,12 +127,9 @@ TEST(Fades, EachTakesItsStepsToItsLevelKeepingEntry255AndRoundsHalfToEven) {
       {[&] { f.FadePalette(16, 0, -1); }, 17 * 48, 0},
       {[&] { f.FadePalette(15, 16, 1); }, 2 * 48, -1},  // two steps: 15/16, then full
       // From already past to, and a zero step that would never end: nothing.
-      {[&] {
-         f.FadePalette(16, 0, 1);
-         f.FadePalette(0, 16, -1);
-         f.FadePalette(0, 16, 0);
-       },
-       0, -1},
+      {[&] { f.FadePalette(16, 0, 1); }, 0, -1},
+      {[&] { f.FadePalette(0, 16, -1); }, 0, -1},
+      {[&] { f.FadePalette(0, 16, 0); }, 0, -1},
   };
   for (const auto& [fade, length, level] : fades) {
     const int64_t t0 = game.plat->NowUs();
@@ -237,9 +227,8 @@ TEST(Install, AReadOnlyInstallSavesInThePlayersFolderAndLoadsFromIt) {
   }
   Json s = ParseJson(ReadFile(tmp / "s.json"));
   EXPECT_TRUE(s["Timer1"].b);
-  EXPECT_EQ(s["LifeMax"].Int(), 7);
-  EXPECT_EQ(s["Obj"][0]["X"].Int(), 33);
-  EXPECT_EQ(s["RoomNo"].Int(), 1);
+  EXPECT_EQ(std::tuple(s["LifeMax"].Int(), s["Obj"][0]["X"].Int(), s["RoomNo"].Int()),
+            std::tuple(7, 33, 1));
 }
 
 }  // namespace
