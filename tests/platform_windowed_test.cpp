@@ -22,6 +22,7 @@
 
 namespace {
 
+using namespace media_builders;
 using platform::FatalError;
 using platform::Platform;
 using platform_errors::ErrorOf;
@@ -119,160 +120,133 @@ TEST_F(Windowed, CloseOrSignalEndsALongSleepAtOnce) {
     p->Sleep(4500);
     const auto slept = Clock::now() - t0;
     sender.join();
-    EXPECT_TRUE(p->CloseRequested());
-    EXPECT_LT(slept, std::chrono::milliseconds(100));
+    EXPECT_TRUE(p->CloseRequested() && slept < std::chrono::milliseconds(100));
     p->WaitUntil(p->NowUs() + 2000000);  // and every later wait is over at once
     EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(130));
   }
 }
 
-// A pad as the controller API numbers its axes and buttons.
-struct VirtualPad {
-  int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                                        SDL_CONTROLLER_BUTTON_MAX, 0);
-  SDL_Joystick* joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
-  ~VirtualPad() { Detach(); }
-  void Detach() {
-    if (joystick) SDL_JoystickClose(joystick), SDL_JoystickDetachVirtual(index);
-    joystick = nullptr;
-  }
-  void Button(SDL_GameControllerButton b, bool down) {
-    SDL_JoystickSetVirtualButton(joystick, b, down ? 1 : 0);
-  }
-};
-
-platform::JoyInfo Read(Platform& p, bool pump = true) {
+// The pad's position and buttons (xpos, ypos, buttons), or its error as the buttons.
+std::tuple<uint32_t, uint32_t, uint32_t> Read(Platform& p, int id = 0, bool pump = true) {
   if (pump) p.DoEvents();
-  platform::JoyInfo info;
-  EXPECT_EQ(p.JoyGetPos(0, info), 0);
-  return info;
+  platform::JoyInfo j;
+  const int r = p.JoyGetPos(id, j);
+  return r ? std::tuple(0u, 0u, 0xE000u) : std::tuple(j.xpos, j.ypos, j.buttons);
 }
 
 TEST_F(Windowed, PadsDriveAxesAndButtonsAndArePluggedInAndOut) {
   auto p = Make();
-  platform::JoyInfo info;
-  EXPECT_EQ(std::tuple(p->JoyNumDevs(), p->JoyGetPos(0, info) != 0), std::tuple(0, true));
-  VirtualPad pad;
-  ASSERT_TRUE(pad.joystick) << SDL_GetError();
+  EXPECT_EQ(std::tuple(p->JoyNumDevs(), std::get<2>(Read(*p))), std::tuple(0, 0xE000u));
+  // A pad as the controller API numbers its axes and buttons.
+  const int index = SDL_JoystickAttachVirtual(
+      SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+  SDL_Joystick* pad = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+  ASSERT_TRUE(pad) << SDL_GetError();
   p->DoEvents();
   EXPECT_EQ(p->JoyNumDevs(), 1);
   EXPECT_TRUE(p->TakeJoystickAdded());
   EXPECT_FALSE(p->TakeJoystickAdded());  // once
-
   // The game's dead band is 655..58982. At 95 % up and left count too, although the game's
-  // low threshold is 1 %; the d-pad goes to the stops and wins over the stick.
-  const struct {
-    Sint16 x, y;
-    bool dpadUpRight;
-    uint32_t xMin, xMax, yMin, yMax;
-  } cases[] = {
-      {0, 0, false, 32767, 32768, 32767, 32768},    {16384, -16384, false, 656, 58981, 656, 58981},
-      {31130, -31130, false, 58983, 65535, 0, 654}, {-31130, 31130, false, 0, 654, 58983, 65535},
-      {-32768, 32767, false, 0, 0, 65535, 65535},   {-32768, 32767, true, 65535, 65535, 0, 0},
-      {0, 0, false, 656, 58981, 656, 58981},
-  };
-  for (const auto& c : cases) {
-    SDL_JoystickSetVirtualAxis(pad.joystick, SDL_CONTROLLER_AXIS_LEFTX, c.x);
-    SDL_JoystickSetVirtualAxis(pad.joystick, SDL_CONTROLLER_AXIS_LEFTY, c.y);
-    pad.Button(SDL_CONTROLLER_BUTTON_DPAD_UP, c.dpadUpRight);
-    pad.Button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, c.dpadUpRight);
-    info = Read(*p);
-    SCOPED_TRACE(testing::Message()
-                 << c.x << "," << c.y << " -> " << info.xpos << "," << info.ypos);
-    EXPECT_TRUE(info.xpos >= c.xMin && info.xpos <= c.xMax && info.ypos >= c.yMin &&
-                info.ypos <= c.yMax && info.buttons == 0);
+  // low threshold is 1 %; the d-pad goes to the stops and wins over the stick. Then button 1
+  // (south), 2 (east) and 9 (Start) are bits 0, 1 and 8.
+  const std::tuple<Sint16, Sint16, int, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t> cases[] =
+      {
+          {0, 0, -1, 32767, 32768, 32767, 32768, 0},
+          {16384, -16384, -1, 656, 58981, 656, 58981, 0},
+          {31130, -31130, -1, 58983, 65535, 0, 654, 0},
+          {-31130, 31130, -1, 0, 654, 58983, 65535, 0},
+          {-32768, 32767, -1, 0, 0, 65535, 65535, 0},
+          {-32768, 32767, SDL_CONTROLLER_BUTTON_DPAD_UP, 65535, 65535, 0, 0, 0},
+          {0, 0, SDL_CONTROLLER_BUTTON_A, 656, 58981, 656, 58981, 1},
+          {0, 0, SDL_CONTROLLER_BUTTON_B, 656, 58981, 656, 58981, 2},
+          {0, 0, SDL_CONTROLLER_BUTTON_START, 656, 58981, 656, 58981, 256},
+      };
+  for (const auto& [x, y, button, xMin, xMax, yMin, yMax, bits] : cases) {
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, x);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, y);
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+      SDL_JoystickSetVirtualButton(pad, b, b == button);
+    // The up d-pad row holds right too.
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+                                 button == SDL_CONTROLLER_BUTTON_DPAD_UP);
+    const auto [xpos, ypos, buttons] = Read(*p);
+    EXPECT_TRUE(xpos >= xMin && xpos <= xMax && ypos >= yMin && ypos <= yMax && buttons == bits)
+        << x << "," << y << "," << button << " -> " << xpos << "," << ypos << "," << buttons;
   }
-  // Button 1 = south, 2 = east, 9 = Start: bits 0, 1 and 8.
-  const std::pair<SDL_GameControllerButton, uint32_t> buttons[] = {
-      {SDL_CONTROLLER_BUTTON_A, 1},
-      {SDL_CONTROLLER_BUTTON_B, 2},
-      {SDL_CONTROLLER_BUTTON_START, 256}};
-  for (const auto& [button, bits] : buttons) {
-    pad.Button(button, true);
-    EXPECT_EQ(Read(*p).buttons, bits);
-    pad.Button(button, false);
-  }
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_START, 0);
   // Taps between two pumps: button 2 and d-pad left read as down by every read until the next
   // pump, then they are over.
   for (auto button : {SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_DPAD_LEFT}) {
     for (Uint32 type : {SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP}) {
       SDL_Event e{};
       e.type = type;
-      e.cbutton.which = SDL_JoystickInstanceID(pad.joystick);
+      e.cbutton.which = SDL_JoystickInstanceID(pad);
       e.cbutton.button = static_cast<Uint8>(button);
       SDL_PushEvent(&e);
     }
   }
   for (bool pump : {true, false}) {
-    info = Read(*p, pump);
-    EXPECT_EQ(std::tuple(info.buttons, info.xpos), std::tuple(2u, 0u));
+    const auto [x, y, buttons] = Read(*p, 0, pump);
+    EXPECT_EQ(std::tuple(x, buttons), std::tuple(0u, 2u)) << pump;
   }
-  info = Read(*p);
-  EXPECT_TRUE(info.buttons == 0 && info.xpos > 655u);
+  const auto [x, y, buttons] = Read(*p);
+  EXPECT_TRUE(x > 655 && buttons == 0) << x;
   // A pad present at start is opened, not counted as plugged in, and the only one.
   {
     auto q = Make();
     Read(*q);
-    EXPECT_EQ(std::tuple(q->JoyNumDevs(), q->TakeJoystickAdded()), std::tuple(1, false));
-    EXPECT_TRUE(q->JoyGetPos(1, info) != 0 && q->JoyGetPos(-1, info) != 0);
+    EXPECT_EQ(std::tuple(q->JoyNumDevs(), q->TakeJoystickAdded(), std::get<2>(Read(*q, 1)),
+                         std::get<2>(Read(*q, -1))),
+              std::tuple(1, false, 0xE000u, 0xE000u));
   }
   // Unplugged: the pad no longer answers.
-  pad.Detach();
-  p->DoEvents();
-  EXPECT_EQ(std::tuple(p->JoyNumDevs(), p->JoyGetPos(0, info) != 0), std::tuple(0, true));
+  SDL_JoystickClose(pad);
+  SDL_JoystickDetachVirtual(index);
+  EXPECT_EQ(std::get<2>(Read(*p)), 0xE000u);
+  EXPECT_EQ(p->JoyNumDevs(), 0);
 }
 
-class WindowedSound : public Windowed {
- protected:
-  void SetUp() override {
-    Windowed::SetUp();
-    plat_ = Make();
-    try {
-      plat_->OpenSoundDevice();
-    } catch (const FatalError& e) {
-      GTEST_SKIP() << "no audio driver here: " << e.what();
-    }
-  }
-  std::unique_ptr<Platform> plat_;
-};
-
-TEST_F(WindowedSound, EffectsLoadPlayAndIgnoreBadSlotsAndBadSongsLeaveMusicSilent) {
-  const std::string wav = WriteTemp("beep.wav", media_builders::Wav(1, 22050, 16, 8820));
-  plat_->LoadSound(0, wav);
-  for (int slot : {0, 0, 3, -1, 10}) plat_->PlaySound(slot);  // sounding, not loaded, outside
-  const std::string missing = (dir_ / "wave" / "missing.wav").string();  // stops the start-up
-  EXPECT_NE(ErrorOf([&] { plat_->LoadSound(1, missing); }).find(missing), std::string::npos);
-  EXPECT_THROW(plat_->LoadSound(10, wav), FatalError);
-  // Missing, malformed, and SMPTE timing (no song positions).
-  platform::MusicDevice& m = plat_->Music();
-  EXPECT_EQ(m.Mode(), "");
-  for (const std::string& path :
-       {(dir_.path() / "vorn99.mid").string(), WriteTemp("text.mid", "MThd is not enough"),
-        WriteTemp("smpte.mid", media_builders::Midi(0, 0xE728, {media_builders::EndOfTrack(0)}))}) {
-    EXPECT_NE(m.Open(path), 0) << path;
-    EXPECT_NE(m.Play(), 0);
-    EXPECT_EQ(m.Mode(), "");
-  }
-  plat_->CloseSoundDevice();
-  plat_->PlaySound(0);  // after closing: nothing
-}
-
-// Without sound no device is opened, effects are still checked but silent, songs never open.
-TEST_F(Windowed, NoSoundOpensNoDeviceAndAMissingDeviceNamesTheOption) {
+TEST_F(Windowed, EffectsAndBadSongsAreSilentAndWithoutSoundNoDeviceIsOpened) {
+  const std::string wav = WriteTemp("beep.wav", Wav(1, 22050, 16, 8820));
+  const std::string song = WriteTemp("song.mid", Midi(0, 96, {EndOfTrack(0)}));
+  // Without sound no device is opened, effects are still checked but silent, songs never open;
+  // a missing device names the option that plays without.
   const char* before = getenv("SDL_AUDIODRIVER");
   const std::string saved = before ? before : "";
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   EXPECT_NE(ErrorOf([&] { Make()->OpenSoundDevice(); }).find("--no-sound"), std::string::npos);
-  auto p = Make(false);
-  p->OpenSoundDevice();
-  p->LoadSound(0, WriteTemp("beep.wav", media_builders::Wav(1, 22050, 16, 8820)));
-  p->PlaySound(0);
-  EXPECT_THROW(p->LoadSound(1, WriteTemp("bad.wav", "RIFF")), FatalError);
-  using namespace media_builders;
-  EXPECT_NE(p->Music().Open(WriteTemp("song.mid", Midi(0, 96, {EndOfTrack(0)}))), 0);
-  EXPECT_EQ(p->Music().Mode(), "");
-  p->CloseSoundDevice();
+  auto q = Make(false);
+  q->OpenSoundDevice();
+  q->LoadSound(0, wav);
+  q->PlaySound(0);
+  EXPECT_THROW(q->LoadSound(1, WriteTemp("bad.wav", "RIFF")), FatalError);
+  EXPECT_NE(q->Music().Open(song), 0);
+  EXPECT_EQ(q->Music().Mode(), "");
+  q->CloseSoundDevice();
   before ? setenv("SDL_AUDIODRIVER", saved.c_str(), 1) : unsetenv("SDL_AUDIODRIVER");
+  auto p = Make();
+  try {
+    p->OpenSoundDevice();
+  } catch (const FatalError& e) {
+    GTEST_SKIP() << "no audio driver here: " << e.what();
+  }
+  p->LoadSound(0, wav);
+  for (int slot : {0, 0, 3, -1, 10}) p->PlaySound(slot);  // sounding, not loaded, outside
+  const std::string missing = (dir_ / "wave" / "missing.wav").string();  // stops the start-up
+  EXPECT_NE(ErrorOf([&] { p->LoadSound(1, missing); }).find(missing), std::string::npos);
+  EXPECT_THROW(p->LoadSound(10, wav), FatalError);
+  // Missing, malformed, and SMPTE timing (no song positions).
+  platform::MusicDevice& m = p->Music();
+  EXPECT_EQ(m.Mode(), "");
+  for (const std::string& path :
+       {(dir_.path() / "vorn99.mid").string(), WriteTemp("text.mid", "MThd is not enough"),
+        WriteTemp("smpte.mid", Midi(0, 0xE728, {EndOfTrack(0)}))}) {
+    EXPECT_NE(m.Open(path), 0) << path;
+    EXPECT_NE(m.Play(), 0);
+    EXPECT_EQ(m.Mode(), "");
+  }
+  p->CloseSoundDevice();
+  p->PlaySound(0);  // after closing: nothing
 }
 
 }  // namespace
