@@ -14,19 +14,16 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace media_builders;
 using namespace platform;
+using platform_errors::ErrorOf;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-using platform_errors::ErrorOf;
-
 // Each pixel a value from its position, so that misplaced copies show.
 void Pattern(Surface& s) {
-  for (int y = 0; y < s.Height(); ++y) {
+  for (int y = 0; y < s.Height(); ++y)
     for (int x = 0; x < s.Width(); ++x) s.At(x, y) = static_cast<uint8_t>(x * 7 + y * 13 + 1);
-  }
 }
 
 TEST(BltFast, CopiesMatchAPixelByPixelReference) {
@@ -46,17 +43,16 @@ TEST(BltFast, CopiesMatchAPixelByPixelReference) {
       other.Fill(9);
       Surface& dst = dx == 30 ? other : src;
       Surface want = dst;
-      for (int j = r.Top; j < r.Bottom; ++j) {
+      for (int j = r.Top; j < r.Bottom; ++j)
         for (int i = r.Left; i < r.Right; ++i) {
           const uint8_t p = src.At(i, j);
           if (!keyed || !hasKey || p < 2 || p > high) want.At(i + dx, j + dy) = p;
         }
-      }
       const uint64_t before = dst.Generation();
       BltFast(dst, 8 + dx, 8 + dy, src, r, keyed);
       EXPECT_TRUE(
-          std::equal(dst.Pixels(), dst.Pixels() + dst.Width() * dst.Height(), want.Pixels()));
-      EXPECT_GT(dst.Generation(), before);
+          std::equal(dst.Pixels(), dst.Pixels() + dst.Width() * dst.Height(), want.Pixels()) &&
+          dst.Generation() > before);
     }
   }
 }
@@ -67,8 +63,9 @@ TEST(BltFast, RectanglesOutsideTheirSurfacesAreFatalAndNameBothSurfaces) {
       {16,
        16,
        {0, 128, 165, 168},
-       "copy from \"chr1.bmp\" (0,128)-(165,168) to \"back buffer\" "
-       "at (16,16): source rectangle outside the 164x168 surface"},
+       "copy from \"chr1.bmp\" (0,128)-(165,168) to \"back buffer\" at (16,16): source rectangle "
+       "outside the "
+       "164x168 surface"},
       {600, 0, {0, 0, 41, 10}, "(600,0): destination outside the 640x480 surface"},
       {0, 0, {-1, 0, 10, 10}, "source rectangle outside"},
       {0, 0, {0, 160, 10, 169}, "source rectangle outside"},
@@ -86,66 +83,57 @@ TEST(BltFast, RectanglesOutsideTheirSurfacesAreFatalAndNameBothSurfaces) {
     EXPECT_TRUE(expected.empty() ? error.empty() : error.find(expected) != std::string::npos)
         << error;
   }
-}
-
-TEST(Surface, FlipExchangesPicturesOfEqualSize) {
+  // A flip exchanges pictures of equal size, and both are shown anew.
   Surface a(4, 4, "visible surface"), b(4, 4, "back buffer"), c(5, 4, "odd");
   a.Fill(1);
   const uint64_t ga = a.Generation(), gb = b.Generation();
   a.SwapPixels(b);
-  EXPECT_TRUE(a.At(3, 3) == 0 && b.At(0, 0) == 1);
-  EXPECT_TRUE(a.Generation() > ga && b.Generation() > gb);  // both are shown anew
+  EXPECT_TRUE(a.At(3, 3) == 0 && b.At(0, 0) == 1 && a.Generation() > ga && b.Generation() > gb);
   EXPECT_THROW(a.SwapPixels(c), FatalError);
 }
 
-TEST(LoadBmp8, ReadsBottomUpTopDownLargeHeadersAndShortPalettes) {
+TEST(LoadBmp8, ReadsBottomUpTopDownLargeHeadersAndShortPalettesAndNamesTheFaultsOfBadFiles) {
   TempDir dir;
-  const BmpLayout cases[] = {
+  const BmpLayout good[] = {
       {},
       {.width = 6, .height = 4, .topDown = true},
       {.width = 4, .height = 2, .headerSize = 124},
       {.width = 7, .height = 3, .headerSize = 108},
       {.width = 3, .height = 2, .colours = 16},  // the rest of the palette stays black
   };
-  for (const auto& c : cases) {
+  for (const auto& c : good) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
     WriteFile(dir / "a.bmp", Bmp(c));
-    const auto s = platform::LoadBmp8((dir / "a.bmp").string(), "chr0.bmp");
+    const auto s = LoadBmp8((dir / "a.bmp").string(), "chr0.bmp");
     ASSERT_EQ(std::tuple(s->Name(), s->Width(), s->Height()),
               std::tuple("chr0.bmp", static_cast<int>(c.width), c.height));
-    for (int y = 0; y < c.height; ++y) {
+    for (int y = 0; y < c.height; ++y)
       for (int x = 0; x < s->Width(); ++x) ASSERT_EQ(s->At(x, y), x + 10 * y) << x << "," << y;
-    }
     // The last entry read, and the one after a short palette.
-    const uint32_t n = c.colours ? c.colours : 256;
-    const auto last = static_cast<uint8_t>(n - 1);
-    EXPECT_EQ(s->filePalette[last], (platform::PaletteEntry{last, static_cast<uint8_t>(~last),
-                                                            static_cast<uint8_t>(last / 2), 0}));
-    EXPECT_TRUE(n == 256 || s->filePalette[n & 255] == platform::PaletteEntry{});
+    const auto last = static_cast<uint8_t>(c.colours ? c.colours - 1 : 255);
+    EXPECT_EQ(s->filePalette[last],
+              (PaletteEntry{last, static_cast<uint8_t>(~last), static_cast<uint8_t>(last / 2), 0}));
+    EXPECT_TRUE(last == 255 || s->filePalette[last + 1] == PaletteEntry{});
   }
-}
-
-TEST(LoadBmp8, BadFilesNameTheFileAndTheFault) {
-  TempDir dir;
-  const std::string good = Bmp({.width = 8, .height = 8});
-  const std::pair<std::string, std::string> cases[] = {
+  const std::string bmp = Bmp({.width = 8, .height = 8});
+  const std::pair<std::string, std::string> bad[] = {
       {Bmp({.width = 4, .height = 2, .bits = 24, .colours = 1}), "not an 8-bit bitmap (24 bits"},
       {Bmp({.compression = 1}), "compressed"},
       {Bmp({.width = 0}), "bad size"},
-      {good.substr(0, good.size() - 1), "truncated pixel data"},
-      {good.substr(0, 14 + 40 + 100), "truncated palette"},
-      {good.substr(0, 30), "truncated header"},
+      {bmp.substr(0, bmp.size() - 1), "truncated pixel data"},
+      {bmp.substr(0, 14 + 40 + 100), "truncated palette"},
+      {bmp.substr(0, 30), "truncated header"},
       {"BM" + std::string(12, '\0') + Le32(12) + std::string(8, '\0'), "unsupported header"},
       {"\x89PNG\r\n\x1a\n0000000000000000", "no \"BM\" signature"},
       {"", "no \"BM\" signature"},
-      {"(no file)", "cannot open"},
+      {"-", "cannot open"},
   };
-  for (const auto& [bytes, expected] : cases) {
-    const fs::path path = dir / (bytes == "(no file)" ? "bitmap/bgv.bmp" : "bgv.bmp");
-    if (bytes != "(no file)") WriteFile(path, bytes);
-    const std::string error = ErrorOf([&] { platform::LoadBmp8(path.string(), "test"); });
-    EXPECT_EQ(error.rfind(path.string() + ": ", 0), 0u) << error;
-    EXPECT_NE(error.find(expected), std::string::npos) << expected << ": " << error;
+  for (const auto& [bytes, expected] : bad) {
+    const auto path = (dir / (bytes == "-" ? "bitmap/bgv.bmp" : "bgv.bmp")).string();
+    if (bytes != "-") WriteFile(path, bytes);
+    const std::string error = ErrorOf([&] { LoadBmp8(path, "test"); });
+    EXPECT_TRUE(error.rfind(path + ": ", 0) == 0 && error.find(expected) != std::string::npos)
+        << error;
   }
 }
 
@@ -153,22 +141,20 @@ TEST(WritePng, AStoredPngThroughThePalette) {
   TempDir dir;
   Surface s(640, 480, "visible surface");
   Pattern(s);
-  platform::Palette pal{};
-  std::string want;
-  for (int i = 0; i < 256; ++i) {
+  Palette pal{};
+  for (int i = 0; i < 256; ++i)
     pal[static_cast<size_t>(i)] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i ^ 0x55),
                                    static_cast<uint8_t>(255 - i), 0};
-  }
+  std::string want;
   for (size_t at = 0; at < 640 * 480; ++at) {
     const auto& e = pal[s.Pixels()[at]];
     want += {static_cast<char>(e.r), static_cast<char>(e.g), static_cast<char>(e.b)};
   }
-  const auto path = (dir / "shot.png").string();
-  platform::WritePng(path, s, pal);
-  const auto png = png_reader::DecodeStoredPng(testing_support::ReadFile(path));
+  WritePng((dir / "shot.png").string(), s, pal);
+  const auto png = png_reader::DecodeStoredPng(testing_support::ReadFile(dir / "shot.png"));
   EXPECT_EQ(std::tuple(png.width, png.height), std::tuple(640u, 480u));
   EXPECT_TRUE(png.rgb == want) << "the pixels differ";
-  EXPECT_THROW(platform::WritePng((dir / "no" / "such" / "x.png").string(), s, pal), FatalError);
+  EXPECT_THROW(WritePng((dir / "no" / "such" / "x.png").string(), s, pal), FatalError);
 }
 
 }  // namespace
