@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform_errors.h"
+#include "platform_fixtures.h"
 
 namespace quelmire {
 namespace {
@@ -59,7 +59,7 @@ TEST(Basic, SixteenBitResultsAndIndexesAreChecked) {
                                          [&] { a(-1); },      [&] { map(258, 0); },
                                          [&] { map(0, -1); }, [] { Mid(U"abc", 0, 1); }};
   for (size_t i = 0; i < std::size(fatal); ++i) EXPECT_THROW(fatal[i](), platform::FatalError) << i;
-  EXPECT_NE(platform_errors::ErrorOf([&] { a(9); }).find("0..6"), std::string::npos);
+  EXPECT_NE(platform_fixtures::ErrorOf([&] { a(9); }).find("0..6"), std::string::npos);
 }
 
 }  // namespace

@@ -5,14 +5,12 @@
 
 #include <sstream>
 
-#include "media_builders.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/headless_script.h"
 #include "platform/json.h"
 #include "platform/platform.h"
-#include "platform_errors.h"
-#include "png_reader.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
@@ -21,7 +19,7 @@ using namespace platform;
 using namespace testing_support;
 using headless::ActionKind;
 using headless::ParseScript;
-using platform_errors::ErrorOf;
+using platform_fixtures::ErrorOf;
 
 TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
   const std::pair<std::string, std::string> cases[] = {
@@ -163,7 +161,7 @@ TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLengthAndATapIsReadOnce) {
 
 TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
   fs::create_directories(dir_ / "wave");
-  WriteFile(dir_ / "wave" / "door.wav", media_builders::Wav(1, 8000, 8, 800));  // 100 ms
+  WriteFile(dir_ / "wave" / "door.wav", platform_fixtures::Wav(1, 8000, 8, 800));  // 100 ms
   auto p = Make("150 state " + In("s.json") + "\n");
   p->OpenSoundDevice();
   for (int slot : {3, 5}) p->LoadSound(slot, In("wave/door.wav"));
@@ -178,8 +176,7 @@ TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
   p->Sleep(50);
   const Json state = State("s.json");
   std::vector<std::pair<long long, long long>> sounds;
-  for (const Json& e : state["sounds"].arr)
-    sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
+  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
   EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
 }
 
@@ -227,8 +224,8 @@ TEST_F(HeadlessPlatform, ScreenshotsAndStatesShowTheVisibleSurfaceThePaletteAndT
   p->Flip();
   EXPECT_EQ(p->Back().At(639, 479), 5);
   p->Sleep(10);
-  const auto a = png_reader::DecodeStoredPng(ReadFile(dir_ / "a.png"));
-  const auto b = png_reader::DecodeStoredPng(ReadFile(dir_ / "b.png"));
+  const auto a = platform_fixtures::DecodeStoredPng(ReadFile(dir_ / "a.png"));
+  const auto b = platform_fixtures::DecodeStoredPng(ReadFile(dir_ / "b.png"));
   ASSERT_EQ(std::tuple(a.width, a.height, b.width), std::tuple(640u, 480u, 640u));
   EXPECT_EQ(a.rgb.substr(0, 3), std::string("\x0A\x14\x1E"));
   EXPECT_EQ(b.rgb.substr(3 * 1000, 3), std::string("\x01\x02\x03"));

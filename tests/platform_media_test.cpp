@@ -3,14 +3,14 @@
 
 #include <sstream>
 
-#include "media_builders.h"
 #include "platform/error.h"
 #include "platform/media_info.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
 
-using namespace media_builders;
+using namespace platform_fixtures;
 using platform::MidiInfo;
 
 class MediaInfo : public testing::Test {

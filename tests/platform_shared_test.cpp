@@ -9,11 +9,11 @@
 #include <map>
 #include <string>
 
-#include "media_builders.h"
 #include "platform/error.h"
 #include "platform/platform.h"
 #include "platform/sdl_music.h"
 #include "platform/text.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
@@ -131,7 +131,7 @@ TEST_P(BothPlatforms, SongModesFollowPlayStopSeekAndTheLastEventOnThePlatformsCl
     GTEST_SKIP() << "no audio driver here: " << e.what();
   }
   if (GetParam() && platform::FindSoundfont().empty()) GTEST_SKIP() << "no soundfont installed";
-  using namespace media_builders;
+  using namespace platform_fixtures;
   // Division 96: two quarter notes at 0.5 s, then two at 0.125 s; 1.25 s in all.
   const auto song = (dir_ / "song.mid").string();
   testing_support::WriteFile(song, Midi(0, 96,

@@ -5,18 +5,15 @@
 #include <algorithm>
 #include <tuple>
 
-#include "media_builders.h"
 #include "platform/error.h"
 #include "platform/surface.h"
-#include "platform_errors.h"
-#include "png_reader.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
 
-using namespace media_builders;
+using namespace platform_fixtures;
 using namespace platform;
-using platform_errors::ErrorOf;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -151,7 +148,7 @@ TEST(WritePng, AStoredPngThroughThePalette) {
     want += {static_cast<char>(e.r), static_cast<char>(e.g), static_cast<char>(e.b)};
   }
   WritePng((dir / "shot.png").string(), s, pal);
-  const auto png = png_reader::DecodeStoredPng(testing_support::ReadFile(dir / "shot.png"));
+  const auto png = platform_fixtures::DecodeStoredPng(testing_support::ReadFile(dir / "shot.png"));
   EXPECT_EQ(std::tuple(png.width, png.height), std::tuple(640u, 480u));
   EXPECT_TRUE(png.rgb == want) << "the pixels differ";
   EXPECT_THROW(WritePng((dir / "no" / "such" / "x.png").string(), s, pal), FatalError);

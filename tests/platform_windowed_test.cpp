@@ -14,18 +14,16 @@
 #include <thread>
 #include <tuple>
 
-#include "media_builders.h"
 #include "platform/error.h"
 #include "platform/platform.h"
-#include "platform_errors.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
 
-using namespace media_builders;
+using namespace platform_fixtures;
 using platform::FatalError;
 using platform::Platform;
-using platform_errors::ErrorOf;
 namespace vk = platform::vk;
 using Clock = std::chrono::steady_clock;
 

@@ -8,8 +8,8 @@
 #include <functional>
 #include <tuple>
 
-#include "media_builders.h"
 #include "platform/surface.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
@@ -77,7 +77,7 @@ TEST(StartUp, AMissingOrMalformedFileStopsWithStatusOneNamingIt) {
     CopyGameData(dir.path());
     fs::remove(dir / file);
     if (malformed)
-      WriteFile(dir / file, media_builders::Bmp({.width = 2, .height = 2, .bits = 24}));
+      WriteFile(dir / file, platform_fixtures::Bmp({.width = 2, .height = 2, .bits = 24}));
     RunResult r = RunQuelmire({"--headless", "--data", dir.path().string(), "--max-ms", "500"});
     EXPECT_EQ(r.status, 1) << file;
     EXPECT_NE(r.err.find(fs::path(file).filename().string()), std::string::npos) << r.err;

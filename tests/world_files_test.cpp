@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "../fuzz/game_harness.h"
-#include "platform_errors.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 // The fuzz targets' entry points, renamed Fuzz_<target> for this program.
@@ -21,7 +21,7 @@ FUZZ_TARGETS(DECLARE)
 namespace {
 
 using namespace testing_support;
-using platform_errors::ErrorOf;
+using platform_fixtures::ErrorOf;
 using quelmire::ToUtf8;
 
 struct World {

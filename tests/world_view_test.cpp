@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform_errors.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
@@ -234,7 +234,7 @@ TEST(WorldView, APlayerTooNearTheEdgeStopsWithHerPosition) {
     const std::string at =
         "the player at column " + std::to_string(x) + ", row " + std::to_string(y);
     for (auto fn : {&quelmire::Form1::BuildRoom, &quelmire::Form1::DrawPlayScreen}) {
-      const std::string err = platform_errors::ErrorOf([&] { (f.*fn)(); });
+      const std::string err = platform_fixtures::ErrorOf([&] { (f.*fn)(); });
       EXPECT_TRUE(
           ok ? err.empty()
              : err.find(at) != std::string::npos &&
@@ -246,7 +246,7 @@ TEST(WorldView, APlayerTooNearTheEdgeStopsWithHerPosition) {
   // A tile code outside the sheet in view is named with its cell.
   f.Obj(0).X = 100, f.Obj(0).Y = 100, f.LookRow = 0;
   f.Map(95, 104) = 160;
-  const std::string err = platform_errors::ErrorOf([&] { f.BuildRoom(); });
+  const std::string err = platform_fixtures::ErrorOf([&] { f.BuildRoom(); });
   EXPECT_NE(err.find("map cell (95, 104) holds tile code 160"), std::string::npos) << err;
 }
 
