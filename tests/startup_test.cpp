@@ -1,13 +1,16 @@
 // Start-up through the real executable and the bundled data: the state it leaves, the reports
 // when a data file is missing or malformed, and the palette fades on the start-up palette.
 // Installing: the game installed into a prefix finds its data with no arguments, and with that
-// data read-only it saves into the player's own data folder and loads from there.
+// data read-only it saves into the player's own data folder and loads from there. Then, on the
+// started game: songs and their repeat, sound effect numbers, keys, the joystick and the wait
+// for a key.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <functional>
 #include <tuple>
 
+#include "platform/media_info.h"
 #include "platform/surface.h"
 #include "platform_fixtures.h"
 #include "test_support.h"
@@ -15,6 +18,18 @@
 namespace {
 
 using namespace testing_support;
+using quelmire::False;
+using quelmire::Integer;
+using quelmire::True;
+
+// The game started in this process on the bundled data.
+struct Game {
+  explicit Game(const std::string& script = "") : g(BuiltGameDir(), script) { g.form->Form_Load(); }
+  quelmire::Form1& f() { return *g.form; }
+  int64_t ms() { return g.plat->NowUs() / 1000; }
+  std::string Mode() { return g.plat->Music().Mode(); }
+  HeadlessGame g;
+};
 
 TEST(StartUp, LeavesTheTablesPaletteAndTimersAsTheGameExpects) {
   TempDir tmp;
@@ -31,11 +46,6 @@ TEST(StartUp, LeavesTheTablesPaletteAndTimersAsTheGameExpects) {
   ASSERT_EQ(s["TileAttr"].arr.size(), 160u);
   EXPECT_EQ(ints("TileAttr", {0, 7, 48, 49, 50, 51, 52, 53, 54, 55, 159, 29, 76, 146}),
             (std::vector<int>{3, 3, 1, 2, 1, 2, 1, 2, 4, 0, 0, 2, 5, 4}));
-  const Json& names = s["ItemName"];
-  ASSERT_EQ(names.arr.size(), 128u);
-  EXPECT_EQ(std::tuple(names[0].str, names[1].str, names[8].str, names[34].str),
-            std::tuple("", "炎の宝珠", "黄金のハート", "妖精の靴"));
-  for (int i = 35; i <= 127; ++i) EXPECT_EQ(names[i].str, "") << i;
 
   // Entries 0..254 are chr0.bmp's colours; 255 is never read back, so it stays zero, while
   // the display keeps it as loaded.
@@ -66,12 +76,11 @@ TEST(StartUp, LeavesTheTablesPaletteAndTimersAsTheGameExpects) {
 }
 
 TEST(StartUp, AMissingOrMalformedFileStopsWithStatusOneNamingIt) {
-  // Removed, or overwritten with a valid 2 x 2 picture of 24 bits per pixel.
-  const std::pair<const char*, bool> cases[] = {{"bitmap/bgv.bmp", false},
-                                                {"bitmap/chr0.bmp", false},
-                                                {"bitmap/title.bmp", true},
-                                                {"wave/door.wav", false},
-                                                {"wave/switch.wav", true}};
+  // Removed (the tiles', the palette's and the last bitmap), or overwritten with a valid 2 x 2
+  // picture of 24 bits per pixel.
+  const std::pair<const char*, bool> cases[] = {
+      {"bitmap/bgv.bmp", false},  {"bitmap/chr0.bmp", false}, {"bitmap/ending2.bmp", false},
+      {"bitmap/title.bmp", true}, {"wave/door.wav", false},   {"wave/switch.wav", true}};
   for (const auto& [file, malformed] : cases) {
     TempDir dir;
     CopyGameData(dir.path());
@@ -82,16 +91,6 @@ TEST(StartUp, AMissingOrMalformedFileStopsWithStatusOneNamingIt) {
     EXPECT_EQ(r.status, 1) << file;
     EXPECT_NE(r.err.find(fs::path(file).filename().string()), std::string::npos) << r.err;
   }
-}
-
-TEST(StartUp, FailureStopsBeforeTheTitleAndKeepsTheCursor) {
-  TempDir dir;
-  CopyGameData(dir.path());
-  fs::remove(dir / "bitmap/ending2.bmp");
-  HeadlessGame g(dir.path(), "");
-  EXPECT_THROW(g.form->Form_Load(), platform::FatalError);
-  // The tables come after the bitmaps.
-  EXPECT_EQ(std::tuple(g.form->Timer2.Enabled, g.form->TileAttr(0)), std::tuple(false, 0));
 }
 
 TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
@@ -113,10 +112,9 @@ TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
 }
 
 TEST(Fades, EachTakesItsStepsToItsLevelKeepingEntry255AndRoundsHalfToEven) {
-  HeadlessGame game(BuiltGameDir(), "");
-  quelmire::Form1& f = *game.form;
-  f.Form_Load();
-  const platform::Palette& shown = game.plat->DisplayPalette();
+  Game game;
+  quelmire::Form1& f = game.f();
+  const platform::Palette& shown = game.g.plat->DisplayPalette();
   const platform::PaletteEntry kept = shown[255];
   // A fade, its length in ms, and the grey level entries 0..254 then show (-1: the base palette).
   const std::tuple<std::function<void()>, int, int> fades[] = {
@@ -132,9 +130,9 @@ TEST(Fades, EachTakesItsStepsToItsLevelKeepingEntry255AndRoundsHalfToEven) {
       {[&] { f.FadePalette(0, 16, 0); }, 0, -1},
   };
   for (const auto& [fade, length, level] : fades) {
-    const int64_t t0 = game.plat->NowUs();
+    const int64_t t0 = game.ms();
     fade();
-    EXPECT_EQ(game.plat->NowUs() - t0, length * 1000);
+    EXPECT_EQ(game.ms() - t0, length);
     for (int i = 0; i < 255; ++i) {
       const auto &s = shown[i], &base = f.BasePalette(i);
       ASSERT_EQ(std::tuple(s.r, s.g, s.b),
@@ -229,6 +227,83 @@ TEST(Install, AReadOnlyInstallSavesInThePlayersFolderAndLoadsFromIt) {
   EXPECT_TRUE(s["Timer1"].b);
   EXPECT_EQ(std::tuple(s["LifeMax"].Int(), s["Obj"][0]["X"].Int(), s["RoomNo"].Int()),
             std::tuple(7, 33, 1));
+}
+
+TEST(Music, RepeatsFromPosition16OnlyWhileMusicIsOnAndEffectNumbersOutsideTheSlotsAreIgnored) {
+  platform::MidiInfo song;
+  ASSERT_TRUE(platform::ReadMidiInfo((BuiltGameDir() / "midi/vorn01.mid").string(), song));
+  const int64_t length = static_cast<int64_t>(song.LengthSeconds() * 1000) + 1;
+  TempDir tmp;
+  const int64_t dumpAt = length + 200;
+  Game game(std::to_string(dumpAt) + " state " + (tmp / "s.json").string() + "\n");
+  auto& f = game.f();
+  const int64_t t0 = game.ms();
+  for (int n : {5, 10, -1, 19}) f.PlaySound(n);
+  // Song numbers take two digits.
+  for (int n : {1, 5, 12}) {
+    EXPECT_EQ(f.SongPath(n), (BuiltGameDir() / "midi" / (n < 10 ? "vorn0" : "vorn")).string() +
+                                 std::to_string(n) + ".mid");
+  }
+  f.BGM_OPEN(f.SongPath(1));
+  f.BGM_Play();
+  EXPECT_EQ(f.MusicOn, True);
+  f.BGM_Repeat();  // still playing: nothing
+  f.Sleep(static_cast<int>(length + 50));
+  f.BGM_Repeat();  // ended: seek to the start, play from 16
+  f.BGM_Repeat();  // playing again: nothing more
+  f.Sleep(static_cast<int>(dumpAt - game.ms()));
+  const Json s = ParseJson(ReadFile(tmp / "s.json"));
+  std::vector<std::string> ops;
+  for (const Json& op : s["music"].arr)
+    if (op["ms"].Int() >= t0) ops.push_back(op["op"].str);
+  EXPECT_EQ(ops, (std::vector<std::string>{"close", "open", "play", "seek_start", "play_from"}));
+  EXPECT_EQ(std::tuple(s["music"].arr.back()["arg"].Int(), s["sounds"].arr.size(),
+                       s["sounds"][0]["slot"].Int()),
+            std::tuple(16, 1u, 5));
+  // After a stop the polling never restarts it.
+  f.BGM_Stop();
+  EXPECT_EQ(f.MusicOn, False);
+  f.BGM_Repeat();
+  EXPECT_EQ(game.Mode(), "stopped");
+  // A missing song is silent and harmless: no "stopped" reply, so no repeat either.
+  f.BGM_OPEN(f.SongPath(77));
+  f.BGM_Play();
+  EXPECT_NE(f.ApiResult, 0);
+  f.BGM_Repeat();
+  EXPECT_EQ(game.Mode(), "");
+}
+
+TEST(Input, KeysByVirtualCodeNoJoystickReadsZeroAndWaitForKeyWaitsForReleaseThenAFreshPress) {
+  // Left and Escape are no key for the wait.
+  Game game(
+      "0 down Left\n0 down Z\n0 down 7\n0 down JoyLeft\n300 up Z\n400 press Left\n"
+      "450 press Escape\n600 press Space\n");
+  auto& f = game.f();
+  f.GetKeyboardState();
+  EXPECT_TRUE(f.KeyDown(37) && f.KeyDown(90) && f.KeyDown(55) && !f.KeyDown(39));
+  EXPECT_EQ(std::tuple(f.KeyState(37) & 128, f.JoyPresent), std::tuple(128, False));
+  Integer dir = 99, n = 1, down = 99;
+  f.ReadJoystickDirection(dir);
+  f.JoystickButtonDown(n, down);
+  EXPECT_EQ(std::tuple(dir, down), std::tuple(0, False));
+  f.WaitForKey();
+  EXPECT_TRUE(game.ms() >= 600 && game.ms() < 610) << game.ms();
+}
+
+TEST(Input, JoystickDirectionsButtonsAndLatePlugIn) {
+  Game game("0 joystick on\n0 down JoyLeft\n0 down JoyUp\n0 down JoyButton9\n");
+  auto& f = game.f();
+  Integer dir = 0, n9 = 9, n1 = 1, n10 = 10, down9 = 0, down1 = 99;
+  f.ReadJoystickDirection(dir);
+  f.JoystickButtonDown(n9, down9);
+  f.JoystickButtonDown(n1, down1);
+  EXPECT_EQ(std::tuple(f.JoyPresent, f.JoyId, dir, down9, down1),
+            std::tuple(True, 0, 1 + 4, True, False));
+  EXPECT_THROW(f.JoystickButtonDown(n10, down1), platform::FatalError);
+  Game late("100 joystick on\n150 down JoyButton1\n300 press Space\n");
+  EXPECT_EQ(late.f().JoyPresent, False);
+  late.f().WaitForKey();  // button 1 counts as a key once the pad is taken
+  EXPECT_EQ(std::tuple(late.f().JoyPresent, late.ms() < 200), std::tuple(True, true));
 }
 
 }  // namespace
