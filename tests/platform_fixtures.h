@@ -85,23 +85,12 @@ inline std::string Vlq(uint32_t v) {
   while (v >>= 7) out.insert(out.begin(), static_cast<char>(0x80 | (v & 0x7F)));
   return out;
 }
-inline const auto Tempo = [](uint32_t delta, uint32_t us) {
-  return Vlq(delta) + "\xFF\x51\x03" + Bytes(us, 3, true);
-};
-inline const auto NoteOn = [](uint32_t delta, int key) {
-  return Vlq(delta) + "\x90" + char(key) + "\x64";
-};
-inline const auto NoteOff = [](uint32_t delta, int key) {
-  return Vlq(delta) + "\x80" + char(key) + "\x40";
-};
-inline const auto EndOfTrack = [](uint32_t delta) {
-  return Vlq(delta) + std::string("\xFF\x2F\x00", 3);
-};
-inline const auto Track = [](const std::string& events) {
-  return "MTrk" + Be32(static_cast<uint32_t>(events.size())) + events;
-};
-inline std::string Midi(uint32_t format, uint32_t division,
-                        const std::vector<std::string>& tracks) {
+inline const auto Tempo = [](int t, int us) { return Vlq(t) + "\xFF\x51\x03" + Bytes(us, 3, 1); };
+inline const auto NoteOn = [](uint32_t t, int k) { return Vlq(t) + "\x90" + char(k) + "\x64"; };
+inline const auto NoteOff = [](uint32_t t, int k) { return Vlq(t) + "\x80" + char(k) + "\x40"; };
+inline const auto EndOfTrack = [](uint32_t t) { return Vlq(t) + std::string("\xFF\x2F\x00", 3); };
+inline const auto Track = [](std::string e) { return "MTrk" + Be32(uint32_t(e.size())) + e; };
+inline std::string Midi(int format, int division, const std::vector<std::string>& tracks) {
   std::string out =
       "MThd" + Be32(6) + Be16(format) + Be16(static_cast<uint32_t>(tracks.size())) + Be16(division);
   for (const auto& t : tracks) out += Track(t);
