@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,14 @@ std::string ErrorOf(const std::function<void()>& step) {
     return e.what();
   }
   return "";
+}
+
+// Whether the text holds every part, or, given none, is empty.
+inline testing::AssertionResult Holds(const std::string& text,
+                                      std::initializer_list<std::string> parts = {}) {
+  bool ok = parts.size() || text.empty();
+  for (const auto& part : parts) ok &= text.find(part) != std::string::npos;
+  return ok ? testing::AssertionSuccess() : testing::AssertionFailure() << "\"" << text << "\"";
 }
 
 // The n low bytes of v, least or most significant first.

@@ -4,6 +4,7 @@
 // one cell lower, hearts, panel and room digits).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ namespace {
 using namespace testing_support;
 using platform::Rect;
 using platform::Surface;
+using platform_fixtures::ErrorOf;
+using platform_fixtures::Holds;
 using quelmire::I16;
 
 struct View {
@@ -76,15 +79,14 @@ struct View {
     want.clear();
   }
   static void ExpectSame(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    int bad = 0, first = -1;
-    for (size_t i = 0; i < a.size(); ++i)
-      if (a[i] != b[i]) ++bad, first = first < 0 ? static_cast<int>(i) : first;
-    EXPECT_EQ(bad, 0) << "first difference at (" << first % 640 << ", " << first / 640 << ")";
+    const auto d = std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin();
+    EXPECT_EQ(d, a.end() - a.begin())
+        << "first difference at (" << d % 640 << ", " << d / 640 << ")";
   }
   std::vector<uint8_t> bg, want;
 };
 
-TEST(WorldView, TheMapBufferHoldsTheCellsAroundTheViewRow) {
+TEST(WorldView, TheMapBufferHoldsTheCellsAroundTheViewRowAndThePlayerMustStandInsideTheView) {
   View v;
   auto& f = v.f();
   f.LookRow = 2;
@@ -98,6 +100,24 @@ TEST(WorldView, TheMapBufferHoldsTheCellsAroundTheViewRow) {
           ASSERT_EQ(ms.At(32 * c + x, 32 * r + y), ts.At(32 * (t % 8) + x, 32 * (t / 8) + y))
               << c << "," << r;
     }
+  // The view needs ten cells on each side of the player; a player too near the edge stops
+  // the game with her position.
+  const std::tuple<int, int, int, bool> cases[] = {
+      {10, 10, 0, true},  {247, 252, 0, true},  {9, 100, 0, false},  {248, 100, 0, false},
+      {100, 9, 0, false}, {100, 250, 3, false}, {100, 249, 3, true}, {100, 8, 2, true}};
+  for (const auto& [x, y, lookRow, ok] : cases) {
+    f.Obj(0).X = I16(x), f.Obj(0).Y = I16(y), f.LookRow = I16(lookRow);
+    const std::string at =
+        "the player at column " + std::to_string(x) + ", row " + std::to_string(y);
+    for (auto fn : {&quelmire::Form1::BuildRoom, &quelmire::Form1::DrawPlayScreen}) {
+      const std::string err = ErrorOf([&] { (f.*fn)(); });
+      EXPECT_TRUE(ok ? Holds(err) : Holds(err, {at, "too near the maze edge for the view"})) << at;
+    }
+  }
+  // A tile code outside the sheet in view is named with its cell.
+  f.Obj(0).X = 100, f.Obj(0).Y = 100, f.LookRow = 0;
+  f.Map(95, 104) = 160;
+  EXPECT_TRUE(Holds(ErrorOf([&] { f.BuildRoom(); }), {"map cell (95, 104) holds tile code 160"}));
 }
 
 TEST(WorldView, NoRoomDrawsTheCutBackgroundAloneAndLeavesTheTextColour) {
@@ -175,8 +195,8 @@ TEST(WorldView, ThingsAndItemsAreClippedAtTheFourEdges) {
   }
 }
 
-TEST(WorldView, PlayerBankShiftAndLookDown) {
-  const std::tuple<int, int, int, int, int, Rect, int, int> cases[] = {
+TEST(WorldView, PlayerBankShiftLookDownHeartsPanelAndRoomDigits) {
+  const std::tuple<int, int, int, int, int, Rect, int, int> banks[] = {
       // Delay, Face, Frame, LookRow, LookPx, then what must show and where
       {5, 0, 0, 0, 0, {288, 0, 320, 64}, 304, 272},  // blinking: second bank
       {8, 0, 0, 0, 0, {0, 0, 32, 64}, 304, 272},     // first bank
@@ -190,7 +210,7 @@ TEST(WorldView, PlayerBankShiftAndLookDown) {
   };
   View v;
   auto& f = v.f();
-  for (const auto& [delay, face, frame, lookRow, lookPx, src, x, y] : cases) {
+  for (const auto& [delay, face, frame, lookRow, lookPx, src, x, y] : banks) {
     SCOPED_TRACE(delay * 100 + frame);
     v.p().Delay = I16(delay), v.p().Face = I16(face), v.p().Frame = I16(frame);
     f.LookRow = I16(lookRow), f.LookPx = I16(lookPx);
@@ -199,21 +219,19 @@ TEST(WorldView, PlayerBankShiftAndLookDown) {
     v.Usual(src, x, y);
     v.ExpectFrame();
   }
-}
-
-TEST(WorldView, HeartsPanelAndRoomDigits) {
+  f.LookRow = f.LookPx = v.p().Frame = 0;
+  f.BuildRoom();
+  v.bg = v.Background();
   const Rect empty{0, 192, 20, 212}, pulse1{20, 192, 40, 212}, pulse2{0, 212, 20, 232},
       pulse3{20, 212, 40, 232};
-  const std::tuple<int, int, int, int, Rect, std::array<int, 3>> cases[] = {
+  const std::tuple<int, int, int, int, Rect, std::array<int, 3>> hearts[] = {
       // LifeMax, Life, FrameCount, room, the full heart's picture, the digits
       {12, 5, 0, 7, pulse1, {0, 0, 7}},       {12, 5, 14, 1234, pulse1, {2, 3, 4}},
       {12, 5, 3, 0, pulse2, {0, 0, 0}},       {12, 5, 6 + 12 * 15, 999, pulse3, {9, 9, 9}},
       {12, 5, 9 + 12, 40, pulse2, {0, 4, 0}}, {0, 5, 0, 7, pulse1, {0, 0, 7}},
       {23, 15, 1, 32767, pulse1, {7, 6, 7}},
   };
-  View v;
-  auto& f = v.f();
-  for (const auto& [lifeMax, life, frameCount, room, full, d] : cases) {
+  for (const auto& [lifeMax, life, frameCount, room, full, d] : hearts) {
     SCOPED_TRACE(lifeMax * 1000 + frameCount);
     f.LifeMax = I16(lifeMax), f.Life = I16(life), f.RoomNo = I16(room), f.FrameCount = frameCount;
     v.Usual({0, 0, 32, 64}, 304, 272, d[0], d[1], d[2]);
@@ -221,33 +239,6 @@ TEST(WorldView, HeartsPanelAndRoomDigits) {
       v.Keyed(1, j < life ? full : empty, 400 + 21 * (j % 10), j < 10 ? 12 : 33);
     v.ExpectFrame();
   }
-}
-
-TEST(WorldView, APlayerTooNearTheEdgeStopsWithHerPosition) {
-  View v;
-  auto& f = v.f();
-  const std::tuple<int, int, int, bool> cases[] = {
-      {10, 10, 0, true},  {247, 252, 0, true},  {9, 100, 0, false},  {248, 100, 0, false},
-      {100, 9, 0, false}, {100, 250, 3, false}, {100, 249, 3, true}, {100, 8, 2, true}};
-  for (const auto& [x, y, lookRow, ok] : cases) {
-    f.Obj(0).X = I16(x), f.Obj(0).Y = I16(y), f.LookRow = I16(lookRow);
-    const std::string at =
-        "the player at column " + std::to_string(x) + ", row " + std::to_string(y);
-    for (auto fn : {&quelmire::Form1::BuildRoom, &quelmire::Form1::DrawPlayScreen}) {
-      const std::string err = platform_fixtures::ErrorOf([&] { (f.*fn)(); });
-      EXPECT_TRUE(
-          ok ? err.empty()
-             : err.find(at) != std::string::npos &&
-                   err.find("too near the maze edge for the view; the column must be 10..247") !=
-                       std::string::npos)
-          << at << ": " << err;
-    }
-  }
-  // A tile code outside the sheet in view is named with its cell.
-  f.Obj(0).X = 100, f.Obj(0).Y = 100, f.LookRow = 0;
-  f.Map(95, 104) = 160;
-  const std::string err = platform_fixtures::ErrorOf([&] { f.BuildRoom(); });
-  EXPECT_NE(err.find("map cell (95, 104) holds tile code 160"), std::string::npos) << err;
 }
 
 }  // namespace
