@@ -139,10 +139,7 @@ TEST_F(MediaInfo, BadMidiFilesAreRefusedNamingTheFile) {
   };
   MidiInfo info;
   for (const auto& [bytes, expected] : cases) {
-    const std::string error = ReadMidi(bytes, info);
-    EXPECT_TRUE(error.find(expected) != std::string::npos &&
-                error.find("a.mid") != std::string::npos)
-        << error;
+    EXPECT_TRUE(Holds(ReadMidi(bytes, info), {expected, "a.mid"}));
   }
   // Every truncation is refused without reading past the end.
   const std::string song = Midi(1, 480,

@@ -20,6 +20,7 @@ using namespace testing_support;
 using headless::ActionKind;
 using headless::ParseScript;
 using platform_fixtures::ErrorOf;
+using platform_fixtures::Holds;
 
 TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
   const std::pair<std::string, std::string> cases[] = {
@@ -142,8 +143,7 @@ TEST_F(HeadlessPlatform,
             In("in.txt") + ":2: unknown action \"wait\"");
   Options o;
   o.inputScript = In("none.txt");
-  EXPECT_NE(ErrorOf<UsageError>([&] { CreateHeadlessPlatform(o); }).find(o.inputScript),
-            std::string::npos);
+  EXPECT_TRUE(Holds(ErrorOf<UsageError>([&] { CreateHeadlessPlatform(o); }), {o.inputScript}));
 }
 
 // A press shorter than the time between two reads is a tap: the next read only sees it.
