@@ -106,7 +106,7 @@ TEST(WorldMaze, EveryLayoutLoadsTheSameMapBuildsTheViewAndLeavesTheMarginAlone) 
   }
 }
 
-TEST(WorldRoom, RecordsFillThingsItemsAndEventsAndInitScriptsSeeWhatStandsAbove) {
+TEST(WorldRoom, RecordsFillThingsItemsEventsAndInitScriptsAndTheNextRoomEmptiesAllThirtyNine) {
   World w;
   auto& f = w.f();
   std::vector<std::tuple<std::string, int, int, int, int>> seen;
@@ -146,14 +146,10 @@ TEST(WorldRoom, RecordsFillThingsItemsAndEventsAndInitScriptsSeeWhatStandsAbove)
   // Quiet is set again before each script, and off after the room.
   EXPECT_EQ(seen, (decltype(seen){{"as1", 0, 0, 1, -1}, {"fg001=01,mc001,002,003", 0, 23, 2, -1}}));
   EXPECT_EQ(f.QuietMode, 0);
-}
-
-TEST(WorldRoom, LoadingEmptiesAllThirtyNineRecordsAndTheEventsOfTheLastRoom) {
-  World w;
+  // The next room empties all 39 records and the events of the last room.
   std::string big;
   for (int i = 1; i <= 39; ++i) big += "mo," + std::to_string(i + 10) + ",50,1,1,3,7,abc\n";
   ASSERT_EQ(w.Room(4, big + "ev,40,41,ms]\n@\n"), "");
-  auto& f = w.f();
   EXPECT_EQ(f.Obj(39).Kind, 1);
   for (int i = 1; i <= 39; ++i) {
     auto& o = f.Obj(i);
@@ -259,7 +255,7 @@ TEST(FuzzRegressions, EveryKeptInputEndsCleanly) {
   EXPECT_GT(replayed, 0);
 }
 
-TEST(ReaderBounds, AHeartFoundAtTheMostHeartsKeepsTheCeiling) {
+TEST(ReaderBounds, AHeartAtTheMostHeartsKeepsTheCeilingAndScriptsMakeOnlyKindsThatCanMove) {
   for (const char* item : {"8", "9"}) {  // golden (+3) and silver (+1)
     fuzz::WriteGameFile("map/room009.rdt", std::string("it,34,38,") + item + "\n@\n");
     quelmire::Form1& f = fuzz::FreshGame(std::string_view("\x00\x10", 2));
@@ -270,9 +266,7 @@ TEST(ReaderBounds, AHeartFoundAtTheMostHeartsKeepsTheCeiling) {
               std::tuple(1, quelmire::Form1::kMostHearts))
         << item;
   }
-}
-
-TEST(ReaderBounds, ScriptsTurnThingsOnlyIntoKindsThatCanMove) {
+  // Scripts turn things only into kinds that can move.
   quelmire::Form1& f = fuzz::FreshGame("");
   fuzz::StartPlay(f, 5, 1, 33, 38);
   for (int i = 1; i <= 5; ++i) {
@@ -302,7 +296,7 @@ bool InsideView(int x, int y) {
   return x >= 10 && x <= 247 && y >= 10 && y <= 252;
 }
 
-TEST(WorldData, ScreensShowBuiltPlacesInsideTheView) {
+TEST(WorldData, ScreensShowPlacesInsideTheViewAndWarpsLeadThroughEveryRoomOntoFloor) {
   World g;
   // The intro fall and the eight credits scenes.
   const std::tuple<int, int, int> views[] = {{4, 135, 249}, {0, 70, 58},  {1, 65, 35},
@@ -323,10 +317,6 @@ TEST(WorldData, ScreensShowBuiltPlacesInsideTheView) {
   g.Place(4, 135, 249);
   for (int r = 239; r <= 254; ++r) EXPECT_FALSE(g.Solid(135, r)) << "row " << r;
   EXPECT_TRUE(g.Solid(125, 249) && g.Solid(145, 249));
-}
-
-TEST(WorldData, WarpsLeadThroughEveryRoomOntoFloor) {
-  World g;
   auto& f = g.f();
   // Warp targets (maze, column, row, room), from the start; "jp" commands add theirs.
   std::vector<std::array<int, 4>> todo = {{5, 33, 38, 1}}, landings;
