@@ -28,21 +28,16 @@ using namespace platform_fixtures;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-TEST(Text, FullWidthAdvancesSixteenHalfWidthEightAndEachBadByteIsOneReplacement) {
+TEST(Text, AdvancesInkAndTheNearestEntry) {
   TextRenderer text;
-  const std::pair<const char*, int> cases[] = {{"あいう", 48},
-                                               {"\u3000", 16},
-                                               {"ABC xyz", 56},
-                                               {"×→■～", 64},
-                                               {"", 0},
-                                               {"[T]:タイトル画面に戻る", 4 * 8 + 9 * 16},
-                                               {"\xE3\x81", 2 * 16},
-                                               {"\xFF\xC0\x80", 3 * 16}};
-  for (const auto& [s, width] : cases) EXPECT_EQ(text.Width(s), width) << s;
-}
-
-TEST(Text, InkIsOneIndexOnATransparentBackgroundClippedToTheSurface) {
-  TextRenderer text;
+  // Full width advances 16, half width 8, and each bad byte is one replacement.
+  const char* texts[] = {
+      "あいう",   "\u3000",      "ABC xyz", "×→■～", "", "[T]:タイトル画面に戻る",
+      "\xE3\x81", "\xFF\xC0\x80"};
+  const int widths[] = {48, 16, 56, 64, 0, 4 * 8 + 9 * 16, 2 * 16, 3 * 16};
+  for (size_t i = 0; i < std::size(texts); ++i)
+    EXPECT_EQ(text.Width(texts[i]), widths[i]) << texts[i];
+  // Ink is one index on a transparent background, clipped to the surface.
   Surface s(64, 32, "text");
   s.Fill(7);
   const uint64_t before = s.Generation();
@@ -62,9 +57,7 @@ TEST(Text, InkIsOneIndexOnATransparentBackgroundClippedToTheSurface) {
   const std::pair<int, int> outside[] = {
       {-5, -9}, {60, 28}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX - 3, 0}};
   for (const auto& [x, y] : outside) text.Draw(s, x, y, "あいうえお", 9);
-}
-
-TEST(Text, NearestEntrySkipsTransparentAndFixedEntriesAndPrefersTheLowerIndex) {
+  // The nearest entry skips the transparent and the fixed entries and prefers the lower index.
   Palette pal{};
   for (auto& e : pal) e = {10, 20, 30, 0};
   pal[2] = {255, 255, 255, 0};    // the transparent colour: never ink
@@ -83,7 +76,7 @@ void Pattern(Surface& s) {
     for (int x = 0; x < s.Width(); ++x) s.At(x, y) = static_cast<uint8_t>(x * 7 + y * 13 + 1);
 }
 
-TEST(BltFast, CopiesMatchAPixelByPixelReference) {
+TEST(BltFast, CopiesMatchAPixelByPixelReferenceAndRectanglesOutsideTheSurfacesAreFatal) {
   // Keyed copies skip low..high only when the source has a key. The map buffer scrolls by
   // copying onto itself: each direction must read the source before overwriting it.
   const std::tuple<bool, bool, uint8_t> keys[] = {
@@ -112,17 +105,13 @@ TEST(BltFast, CopiesMatchAPixelByPixelReference) {
           dst.Generation() > before);
     }
   }
-}
-
-TEST(BltFast, RectanglesOutsideTheirSurfacesAreFatalAndNameBothSurfaces) {
+  // Rectangles outside their surfaces are fatal and name both surfaces.
   Surface src(164, 168, "chr1.bmp"), dst(640, 480, "back buffer");
+  const std::string full =
+      "copy from \"chr1.bmp\" (0,128)-(165,168) to \"back buffer\" at (16,16): "
+      "source rectangle outside the 164x168 surface";
   const std::tuple<int, int, Rect, std::string> cases[] = {
-      {16,
-       16,
-       {0, 128, 165, 168},
-       "copy from \"chr1.bmp\" (0,128)-(165,168) to \"back buffer\" at (16,16): source rectangle "
-       "outside the "
-       "164x168 surface"},
+      {16, 16, {0, 128, 165, 168}, full},
       {600, 0, {0, 0, 41, 10}, "(600,0): destination outside the 640x480 surface"},
       {0, 0, {-1, 0, 10, 10}, "source rectangle outside"},
       {0, 0, {0, 160, 10, 169}, "source rectangle outside"},
