@@ -137,15 +137,14 @@ TEST(BltFast, CopiesMatchAPixelByPixelReferenceAndRectanglesOutsideTheSurfacesAr
   EXPECT_THROW(a.SwapPixels(c), FatalError);
 }
 
-TEST(LoadBmp8, ReadsBottomUpTopDownLargeHeadersAndShortPalettesAndNamesTheFaultsOfBadFiles) {
+TEST(ImageFiles, BitmapsLoadOrNameTheirFaultAndScreenshotsAreStoredPngs) {
   TempDir dir;
-  const BmpLayout good[] = {
-      {},
-      {.width = 6, .height = 4, .topDown = true},
-      {.width = 4, .height = 2, .headerSize = 124},
-      {.width = 7, .height = 3, .headerSize = 108},
-      {.width = 3, .height = 2, .colours = 16},  // the rest of the palette stays black
-  };
+  // Bottom up, top down, large headers, and a short palette (the rest of it stays black).
+  const BmpLayout good[] = {{},
+                            {.width = 6, .height = 4, .topDown = true},
+                            {.width = 4, .height = 2, .headerSize = 124},
+                            {.width = 7, .height = 3, .headerSize = 108},
+                            {.width = 3, .height = 2, .colours = 16}};
   for (const auto& c : good) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
     WriteFile(dir / "a.bmp", Bmp(c));
@@ -178,10 +177,7 @@ TEST(LoadBmp8, ReadsBottomUpTopDownLargeHeadersAndShortPalettesAndNamesTheFaults
     if (bytes != "-") WriteFile(path, bytes);
     EXPECT_TRUE(Holds(ErrorOf([&] { LoadBmp8(path, "test"); }), {path + ": ", expected}));
   }
-}
-
-TEST(WritePng, AStoredPngThroughThePalette) {
-  TempDir dir;
+  // A screenshot is a stored PNG through the palette.
   Surface s(640, 480, "visible surface");
   Pattern(s);
   Palette pal{};
