@@ -211,7 +211,7 @@ class BothPlatforms : public testing::TestWithParam<bool> {
   testing_support::TempDir dir_;
 };
 
-TEST_P(BothPlatforms, WritesKeepEntry255BadRangesAreFatalAndInkIgnoresTheFade) {
+TEST_P(BothPlatforms, PaletteWritesKeepEntry255InkIgnoresTheFadeAndSongModesFollowTheClock) {
   auto p = Make();
   p->SetDisplayMode();
   Palette pal{};
@@ -246,10 +246,7 @@ TEST_P(BothPlatforms, WritesKeepEntry255BadRangesAreFatalAndInkIgnoresTheFade) {
   p->Flip();
   p->CloseDisplay();
   p->CloseDisplay();  // twice is harmless (the top level may close after a failure)
-}
-
-TEST_P(BothPlatforms, SongModesFollowPlayStopSeekAndTheLastEventOnThePlatformsClock) {
-  auto p = Make();
+  // The song device's modes follow play, stop, seek and the last event on the platform's clock.
   try {
     p->OpenSoundDevice();
   } catch (const FatalError& e) {
