@@ -95,8 +95,7 @@ class HeadlessPlatform : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(HeadlessPlatform,
-       TheClockMovesWhenTheGameWaitsAndActionsHappenAtTheirTimesUntilQuitOrMaxMs) {
+TEST_F(HeadlessPlatform, TheClockActionsAtTheirTimesQuitMaxMsAndPresses) {
   auto c = Make("");
   c->DoEvents();  // a yield takes a millisecond
   c->Sleep(48);
@@ -138,41 +137,20 @@ TEST_F(HeadlessPlatform,
   Options o;
   o.inputScript = In("none.txt");
   EXPECT_TRUE(Holds(ErrorOf<UsageError>([&] { CreateHeadlessPlatform(o); }), {o.inputScript}));
-}
-
-// A press shorter than the time between two reads is a tap: the next read only sees it.
-TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLengthAndATapIsReadOnce) {
-  auto p = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");
+  // A press holds the key for its length; one shorter than the time between two reads is a
+  // tap: the next read only sees it.
+  auto k = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");
   constexpr int S = vk::Space, A = vk::KeyA, Q = vk::Q, Z = vk::Z;
   const std::pair<int, std::vector<int>> steps[] = {{9, {}},      {10, {S}},    {20, {S, A}},
                                                     {24, {S, A}}, {25, {S}},    {57, {S}},
                                                     {58, {}},     {70, {Q, Z}}, {70, {}}};
   for (const auto& [ms, want] : steps) {
-    p->WaitUntil(int64_t{ms} * 1000);
-    EXPECT_EQ(KeysDown(*p), want) << ms;
+    k->WaitUntil(int64_t{ms} * 1000);
+    EXPECT_EQ(KeysDown(*k), want) << ms;
   }
 }
 
-TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
-  fs::create_directories(dir_ / "wave");
-  WriteFile(dir_ / "wave" / "door.wav", platform_fixtures::Wav(1, 8000, 8, 800));  // 100 ms
-  auto p = Make("150 state " + In("s.json") + "\n");
-  p->OpenSoundDevice();
-  for (int slot : {3, 5}) p->LoadSound(slot, In("wave/door.wav"));
-  EXPECT_THROW(p->LoadSound(10, In("wave/door.wav")), FatalError);
-  // Another effect in the same tick sounds too; at 99 ms 3 is still sounding, at 100 it has
-  // ended; 4 is not loaded, -1 and 10 are no slots.
-  for (const auto& [ms, slots] :
-       {std::pair(0, std::vector{3, 5}), {99, {3}}, {1, {3, 3, 4, -1, 10}}}) {
-    p->Sleep(ms);
-    for (int slot : slots) p->PlaySound(slot);
-  }
-  p->Sleep(50);
-  const Json state = State("s.json");
-  std::vector<std::pair<long long, long long>> sounds;
-  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
-  EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
-}
+// A press shorter than the time between two reads is a tap: the next read only sees it.
 
 TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   auto p = Make(
@@ -199,7 +177,7 @@ TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   EXPECT_EQ(read(1), "1 none");
 }
 
-TEST_F(HeadlessPlatform, ScreenshotsAndStatesShowTheVisibleSurfaceThePaletteAndTheGame) {
+TEST_F(HeadlessPlatform, ScreenshotsStatesAndSoundsShowTheVisibleSurfaceThePaletteAndTheGame) {
   auto p = Make("5 state " + In("s.json") + "\n10 screenshot " + In("a.png") + "\n20 screenshot " +
                 In("b.png") + "\n");
   p->stateDumper = [] { return std::string("\"Life\":3,\"EventText\":[\"扉が開いた\\n\"]"); };
@@ -230,6 +208,25 @@ TEST_F(HeadlessPlatform, ScreenshotsAndStatesShowTheVisibleSurfaceThePaletteAndT
   // Without a game (a state at time 0 comes before start-up) the platform's part stands alone.
   auto q = Make("0 state " + In("q.json") + "\n");
   EXPECT_TRUE(State("q.json")["cursor_visible"].b);
+  // A sounding effect is not restarted.
+  fs::create_directories(dir_ / "wave");
+  WriteFile(dir_ / "wave" / "door.wav", platform_fixtures::Wav(1, 8000, 8, 800));  // 100 ms
+  auto e = Make("150 state " + In("s.json") + "\n");
+  e->OpenSoundDevice();
+  for (int slot : {3, 5}) e->LoadSound(slot, In("wave/door.wav"));
+  EXPECT_THROW(e->LoadSound(10, In("wave/door.wav")), FatalError);
+  // Another effect in the same tick sounds too; at 99 ms 3 is still sounding, at 100 it has
+  // ended; 4 is not loaded, -1 and 10 are no slots.
+  for (const auto& [ms, slots] :
+       {std::pair(0, std::vector{3, 5}), {99, {3}}, {1, {3, 3, 4, -1, 10}}}) {
+    e->Sleep(ms);
+    for (int slot : slots) e->PlaySound(slot);
+  }
+  e->Sleep(50);
+  const Json state = State("s.json");
+  std::vector<std::pair<long long, long long>> sounds;
+  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
+  EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
 }
 
 TEST(Files, JsonStringsAreEscapedAndValidUtf8AndListsHoldRegularFilesWithTheSuffixSorted) {
