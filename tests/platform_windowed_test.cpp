@@ -72,7 +72,7 @@ void PushKeys(const std::string& events) {
   }
 }
 
-TEST_F(Windowed, KeysAreReadByPositionTapsOnceAndFullScreenSwitchesNeverReachTheGame) {
+TEST_F(Windowed, KeysByPositionTapsFullScreenSwitchesAndCloseOrSignalEndingALongSleep) {
   auto p = Make();
   p->SetDisplayMode();
   const std::pair<const char*, std::vector<int>> steps[] = {
@@ -100,26 +100,24 @@ TEST_F(Windowed, KeysAreReadByPositionTapsOnceAndFullScreenSwitchesNeverReachThe
       if (k[i] & 0x80) down.push_back(i);
     EXPECT_EQ(down, want) << events;
   }
-}
-
-// A close request, or SIGTERM / SIGINT, arriving from elsewhere 30 ms into a long sleep.
-TEST_F(Windowed, CloseOrSignalEndsALongSleepAtOnce) {
+  // A close request, or SIGTERM / SIGINT, arriving from elsewhere 30 ms into a long sleep
+  // ends it at once.
   const std::function<void()> senders[] = {[] { PushKeys("?"); }, [] { kill(getpid(), SIGTERM); },
                                            [] { kill(getpid(), SIGINT); }};
   for (const auto& send : senders) {
-    auto p = Make();
-    p->SetDisplayMode();
-    EXPECT_FALSE(p->CloseRequested());
+    auto w = Make();
+    w->SetDisplayMode();
+    EXPECT_FALSE(w->CloseRequested());
     std::thread sender([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(30));
       send();
     });
     const auto t0 = Clock::now();
-    p->Sleep(4500);
+    w->Sleep(4500);
     const auto slept = Clock::now() - t0;
     sender.join();
-    EXPECT_TRUE(p->CloseRequested() && slept < std::chrono::milliseconds(100));
-    p->WaitUntil(p->NowUs() + 2000000);  // and every later wait is over at once
+    EXPECT_TRUE(w->CloseRequested() && slept < std::chrono::milliseconds(100));
+    w->WaitUntil(w->NowUs() + 2000000);  // and every later wait is over at once
     EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(130));
   }
 }
