@@ -18,6 +18,7 @@
 namespace {
 
 using namespace testing_support;
+using platform_fixtures::Holds;
 using quelmire::False;
 using quelmire::Integer;
 using quelmire::True;
@@ -75,7 +76,7 @@ TEST(StartUp, LeavesTheTablesPaletteAndTimersAsTheGameExpects) {
   EXPECT_EQ(std::tuple(s["SongNo"].Int(), s["MusicOn"].Int()), std::tuple(1, -1));
 }
 
-TEST(StartUp, AMissingOrMalformedFileStopsWithStatusOneNamingIt) {
+TEST(StartUp, ABadDataFileStopsWithStatusOneNamingItAndBadArgumentsWithTwo) {
   // Removed (the tiles', the palette's and the last bitmap), or overwritten with a valid 2 x 2
   // picture of 24 bits per pixel.
   const std::pair<const char*, bool> cases[] = {
@@ -89,11 +90,9 @@ TEST(StartUp, AMissingOrMalformedFileStopsWithStatusOneNamingIt) {
       WriteFile(dir / file, platform_fixtures::Bmp({.width = 2, .height = 2, .bits = 24}));
     RunResult r = RunQuelmire({"--headless", "--data", dir.path().string(), "--max-ms", "500"});
     EXPECT_EQ(r.status, 1) << file;
-    EXPECT_TRUE(platform_fixtures::Holds(r.err, {fs::path(file).filename().string()}));
+    EXPECT_TRUE(Holds(r.err, {fs::path(file).filename().string()}));
   }
-}
-
-TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
+  // Bad arguments and scripts give status 2.
   TempDir tmp;
   WriteFile(tmp / "bad.txt", "100 press Space\n50 press Z\n");
   const std::vector<std::string> bad[] = {{"--bogus"},
@@ -101,11 +100,10 @@ TEST(CommandLine, BadArgumentsAndScriptsGiveStatusTwo) {
                                           {"--input", "x.txt"},
                                           {"--headless", "--input", (tmp / "bad.txt").string()}};
   for (const auto& args : bad) {
-    const RunResult r = RunQuelmire(args);
-    EXPECT_EQ(r.status, 2) << args[0];
+    const RunResult run = RunQuelmire(args);
+    EXPECT_EQ(run.status, 2) << args[0];
     // A bad script names its line.
-    EXPECT_TRUE(!args.back().ends_with("bad.txt") ||
-                platform_fixtures::Holds(r.err, {"bad.txt:2:"}));
+    EXPECT_TRUE(!args.back().ends_with("bad.txt") || Holds(run.err, {"bad.txt:2:"}));
   }
   EXPECT_EQ(RunQuelmire({"--help"}).status, 0);
 }
@@ -133,28 +131,24 @@ TEST(Fades, EachTakesItsStepsToItsLevelKeepingEntry255AndRoundsHalfToEven) {
     fade();
     EXPECT_EQ(game.ms() - t0, length);
     for (int i = 0; i < 255; ++i) {
-      const auto &s = shown[i], &base = f.BasePalette(i);
-      ASSERT_EQ(std::tuple(s.r, s.g, s.b),
-                (level < 0 ? std::tuple(base.r, base.g, base.b)
-                           : std::tuple<uint8_t, uint8_t, uint8_t>(level, level, level)))
+      const auto &s = shown[i], &b = f.BasePalette(i);
+      ASSERT_TRUE(level < 0 ? s.r == b.r && s.g == b.g && s.b == b.b
+                            : s.r == level && s.g == level && s.b == level)
           << "entry " << i << " after a fade of " << length << " ms";
     }
     EXPECT_EQ(shown[255], kept);  // entry 255 never fades
   }
 
   f.BasePalette(10) = {200, 100, 1, 0};
+  // Kind, level, then red, green and blue: black half way (0.5 rounds to even), white half way
+  // (227.5 rounds to 228), red at its deepest and at full.
   const int cases[][5] = {
-      // kind, level, then red, green and blue
-      {0, 8, 100, 50, 0},     // black, half way: 0.5 rounds to even
-      {1, 8, 228, 178, 128},  // white, half way: 227.5 rounds to 228
-      {2, 0, 255, 0, 0},      // red at its deepest
-      {2, 16, 200, 100, 1},
-  };
+      {0, 8, 100, 50, 0}, {1, 8, 228, 178, 128}, {2, 0, 255, 0, 0}, {2, 16, 200, 100, 1}};
   for (const auto& [kind, level, r, g, b] : cases) {
     f.WriteFadeLevel(kind, level);
     const auto& w = f.WorkPalette(10);
-    EXPECT_EQ(std::tuple(w.r, w.g, w.b), std::tuple(r, g, b)) << kind << "," << level;
-    EXPECT_EQ(shown[10].r, w.r);
+    EXPECT_EQ(std::tuple(w.r, w.g, w.b, shown[10].r), std::tuple(r, g, b, w.r))
+        << kind << "," << level;
   }
 }
 
@@ -272,7 +266,7 @@ TEST(Music, RepeatsFromPosition16OnlyWhileMusicIsOnAndEffectNumbersOutsideTheSlo
   EXPECT_EQ(game.Mode(), "");
 }
 
-TEST(Input, KeysByVirtualCodeNoJoystickReadsZeroAndWaitForKeyWaitsForReleaseThenAFreshPress) {
+TEST(Input, KeysJoystickAndTheWaitForAKey) {
   // Left and Escape are no key for the wait.
   Game game(
       "0 down Left\n0 down Z\n0 down 7\n0 down JoyLeft\n300 up Z\n400 press Left\n"
@@ -287,18 +281,16 @@ TEST(Input, KeysByVirtualCodeNoJoystickReadsZeroAndWaitForKeyWaitsForReleaseThen
   EXPECT_EQ(std::tuple(dir, down), std::tuple(0, False));
   f.WaitForKey();
   EXPECT_TRUE(game.ms() >= 600 && game.ms() < 610) << game.ms();
-}
-
-TEST(Input, JoystickDirectionsButtonsAndLatePlugIn) {
-  Game game("0 joystick on\n0 down JoyLeft\n0 down JoyUp\n0 down JoyButton9\n");
-  auto& f = game.f();
-  Integer dir = 0, n9 = 9, n1 = 1, n10 = 10, down9 = 0, down1 = 99;
-  f.ReadJoystickDirection(dir);
-  f.JoystickButtonDown(n9, down9);
-  f.JoystickButtonDown(n1, down1);
-  EXPECT_EQ(std::tuple(f.JoyPresent, f.JoyId, dir, down9, down1),
+  // A pad: its directions and buttons, and one plugged in late.
+  Game pad("0 joystick on\n0 down JoyLeft\n0 down JoyUp\n0 down JoyButton9\n");
+  auto& j = pad.f();
+  Integer d = 0, n9 = 9, n1 = 1, n10 = 10, down9 = 0, d1 = 99;
+  j.ReadJoystickDirection(d);
+  j.JoystickButtonDown(n9, down9);
+  j.JoystickButtonDown(n1, d1);
+  EXPECT_EQ(std::tuple(j.JoyPresent, j.JoyId, d, down9, d1),
             std::tuple(True, 0, 1 + 4, True, False));
-  EXPECT_THROW(f.JoystickButtonDown(n10, down1), platform::FatalError);
+  EXPECT_THROW(j.JoystickButtonDown(n10, d1), platform::FatalError);
   Game late("100 joystick on\n150 down JoyButton1\n300 press Space\n");
   EXPECT_EQ(late.f().JoyPresent, False);
   late.f().WaitForKey();  // button 1 counts as a key once the pad is taken
