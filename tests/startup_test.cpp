@@ -167,18 +167,15 @@ std::string SaveOfLife7() {
 TEST(Install, AReadOnlyInstallSavesInThePlayersFolderAndLoadsFromIt) {
   TempDir tmp;
   const fs::path prefix = tmp / "prefix", data = prefix / "share/quelmire";
-  ASSERT_EQ(
-      std::system((Quoted(QUELMIRE_CMAKE_COMMAND) + " --install " + Quoted(QUELMIRE_BINARY_DIR) +
-                   " --prefix " + Quoted(prefix) + " >" + Quoted(tmp / "install.log") + " 2>&1")
-                      .c_str()),
-      0)
-      << ReadFile(tmp / "install.log");
+  const std::string install = Quoted(QUELMIRE_CMAKE_COMMAND) + " --install " +
+                              Quoted(QUELMIRE_BINARY_DIR) + " --prefix " + Quoted(prefix) + " >" +
+                              Quoted(tmp / "install.log") + " 2>&1";
+  ASSERT_EQ(std::system(install.c_str()), 0) << ReadFile(tmp / "install.log");
   for (const char* file :
        {"bin/quelmire", "share/quelmire/bitmap/chr0.bmp", "share/quelmire/map/maz005.map",
         "share/applications/quelmire.desktop", "share/icons/hicolor/32x32/apps/quelmire.png",
-        "share/icons/hicolor/256x256/apps/quelmire.png"}) {
+        "share/icons/hicolor/256x256/apps/quelmire.png"})
     EXPECT_TRUE(fs::exists(prefix / file)) << file;
-  }
 
   // Room 1 of the installed data becomes one warp (with its save prompt) on the start cell.
   WriteFile(data / "map/room001.rdt", "ev,33,38,\"jp005,033,038,001\"\r\n@\r\n");
@@ -213,9 +210,8 @@ TEST(Install, AReadOnlyInstallSavesInThePlayersFolderAndLoadsFromIt) {
   ASSERT_EQ(status, 0) << ReadFile(tmp / "err.txt");
 
   EXPECT_TRUE(fs::exists(saves / "savedata1.sav"));
-  for (const auto& entry : fs::directory_iterator(data)) {
+  for (const auto& entry : fs::directory_iterator(data))
     EXPECT_NE(entry.path().extension(), ".sav") << entry.path();
-  }
   Json s = ParseJson(ReadFile(tmp / "s.json"));
   EXPECT_TRUE(s["Timer1"].b);
   EXPECT_EQ(std::tuple(s["LifeMax"].Int(), s["Obj"][0]["X"].Int(), s["RoomNo"].Int()),
