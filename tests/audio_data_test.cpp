@@ -62,9 +62,9 @@ class MediaInfo : public testing::Test {
   testing_support::TempDir dir_;
 };
 
-TEST_F(MediaInfo, WavFormatAndLengthOrTheFileAndTheFault) {
-  const std::string good = Wav(1, 8000, 16, 400), in = dir_.path().string() + "/a.wav: ";
-  const std::pair<std::string, std::string> cases[] = {
+TEST_F(MediaInfo, WavAndMidiHeadersGiveFormatAndLengthOrNameTheFileAndTheFault) {
+  const std::string wav = Wav(1, 8000, 16, 400), in = dir_.path().string() + "/a.wav: ";
+  const std::pair<std::string, std::string> wavs[] = {
       {Wav(2, 22050, 16, 44100), "2 22050 16 44100 0.5"},
       {Wav(1, 8000, 8, 2000), "1 8000 8 2000 0.25"},
       // An odd chunk before fmt, and an odd data chunk at the very end without its pad.
@@ -73,19 +73,16 @@ TEST_F(MediaInfo, WavFormatAndLengthOrTheFileAndTheFault) {
        "1 8000 8 801 0.100125"},
       {"", in + "not a WAV file"},
       {"hello, this is not a sound", in + "not a WAV file"},
-      {good.substr(0, good.size() - 10), in + "truncated \"data\" chunk"},
-      {good.substr(0, 30), in + "truncated \"fmt \" chunk"},
+      {wav.substr(0, wav.size() - 10), in + "truncated \"data\" chunk"},
+      {wav.substr(0, 30), in + "truncated \"fmt \" chunk"},
       {RiffWave(FmtChunk(1, 8000, 32, 3) + RiffChunk("data", "abcd")), in + "not PCM"},
       {RiffWave(FmtChunk(1, 8000, 24) + RiffChunk("data", "abc")), in + "24-bit"},
       {RiffWave(FmtChunk(1, 8000, 16)), in + "no data chunk"},
       {RiffWave(RiffChunk("data", "ab")), in + "no fmt chunk"},
       {"-", in},
   };
-  for (const auto& [bytes, want] : cases)
+  for (const auto& [bytes, want] : wavs)
     EXPECT_EQ(ReadWav(bytes).rfind(want, 0), 0u) << ReadWav(bytes);
-}
-
-TEST_F(MediaInfo, MidiLengthFromTempoMapAndTheLastEventOfAnyTrack) {
   std::string messy = Tempo(0, 250000);
   messy += Vlq(0) + std::string("\xFF\x03\x04name", 7);              // track name
   messy += Vlq(0) + std::string("\xF0\x05\x7E\x7F\x09\x01\xF7", 7);  // GM on
@@ -121,11 +118,9 @@ TEST_F(MediaInfo, MidiLengthFromTempoMapAndTheLastEventOfAnyTrack) {
   EXPECT_EQ(infos[1].tempos[1], (std::pair<uint32_t, uint32_t>(192, 1000000)));
   EXPECT_EQ(std::tuple(infos[1].SecondsAt(96), infos[1].SecondsAt(192), infos[1].SecondsAt(288)),
             std::tuple(0.5, 1.0, 2.0));
-}
-
-TEST_F(MediaInfo, BadMidiFilesAreRefusedNamingTheFile) {
+  // Bad MIDI files are refused naming the file.
   const std::string notes = NoteOn(0, 60) + NoteOff(10, 60) + EndOfTrack(0);
-  const std::pair<std::string, std::string> cases[] = {
+  const std::pair<std::string, std::string> bad[] = {
       {Midi(2, 96, {notes}), "format 2"},
       {Midi(0, 0xE728, {notes}), "SMPTE"},
       {Midi(0, 0, {notes}), "division 0"},
@@ -138,18 +133,16 @@ TEST_F(MediaInfo, BadMidiFilesAreRefusedNamingTheFile) {
       {"-", "a.mid"},
   };
   MidiInfo info;
-  for (const auto& [bytes, expected] : cases) {
+  for (const auto& [bytes, expected] : bad)
     EXPECT_TRUE(Holds(ReadMidi(bytes, info), {expected, "a.mid"}));
-  }
   // Every truncation is refused without reading past the end.
   const std::string song = Midi(1, 480,
                                 {Tempo(0, 500000) + Tempo(960, 400000) + EndOfTrack(0),
                                  NoteOn(0, 60) + NoteOff(1000, 60) + Vlq(0) +
                                      std::string("\xF0\x02\x01\xF7", 4) + EndOfTrack(0)});
-  for (size_t n = 0; n < song.size(); ++n) {
-    EXPECT_NE(ReadMidi(song.substr(0, n), info).find("a.mid"), std::string::npos) << n << " bytes";
-  }
-  EXPECT_EQ(ReadMidi(song, info).find("a.mid"), std::string::npos);
+  for (size_t n = 0; n < song.size(); ++n)
+    EXPECT_TRUE(Holds(ReadMidi(song.substr(0, n), info), {"a.mid"})) << n << " bytes";
+  EXPECT_FALSE(Holds(ReadMidi(song, info), {"a.mid"}));
 }
 
 constexpr int kRate = 44100;         // the rate the game opens the mixer at
