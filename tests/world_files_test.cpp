@@ -239,7 +239,7 @@ TEST(WorldFiles, BadMazesAndRoomsStopNamingTheFileTheLineAndTheField) {
   EXPECT_TRUE(Holds(ErrorOf([&] { w.f().LoadRoomData(); }), {"room999.rdt: cannot open"}));
 }
 
-TEST(FuzzRegressions, EveryKeptInputEndsCleanly) {
+TEST(FuzzRegressions, EveryKeptInputEndsCleanlyAndReadersKeepValuesPlayable) {
 #define ROW(t) {#t, Fuzz_##t},
   const std::pair<const char*, int (*)(const uint8_t*, size_t)> targets[] = {FUZZ_TARGETS(ROW)};
   int replayed = 0;
@@ -253,9 +253,8 @@ TEST(FuzzRegressions, EveryKeptInputEndsCleanly) {
     }
   }
   EXPECT_GT(replayed, 0);
-}
-
-TEST(ReaderBounds, AHeartAtTheMostHeartsKeepsTheCeilingAndScriptsMakeOnlyKindsThatCanMove) {
+  // The bounds that keep accepted values playable: a heart found at the most hearts keeps the
+  // ceiling, and scripts turn things only into kinds that can move.
   for (const char* item : {"8", "9"}) {  // golden (+3) and silver (+1)
     fuzz::WriteGameFile("map/room009.rdt", std::string("it,34,38,") + item + "\n@\n");
     quelmire::Form1& f = fuzz::FreshGame(std::string_view("\x00\x10", 2));
