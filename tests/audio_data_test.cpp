@@ -9,15 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "platform/error.h"
 #include "platform/media_info.h"
 #include "platform/sdl_music.h"
 #include "platform/song_render.h"

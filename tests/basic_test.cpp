@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <vector>
-
 #include "platform_fixtures.h"
 
 namespace quelmire {

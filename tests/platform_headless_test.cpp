@@ -5,11 +5,9 @@
 
 #include <sstream>
 
-#include "platform/error.h"
 #include "platform/files.h"
 #include "platform/headless_script.h"
 #include "platform/json.h"
-#include "platform/platform.h"
 #include "platform_fixtures.h"
 #include "test_support.h"
 

@@ -9,12 +9,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
-#include <string>
 #include <tuple>
 
-#include "platform/error.h"
-#include "platform/platform.h"
 #include "platform/sdl_music.h"
 #include "platform/surface.h"
 #include "platform/text.h"

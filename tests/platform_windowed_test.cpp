@@ -8,14 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <sstream>
-#include <string>
 #include <thread>
 #include <tuple>
 
-#include "platform/error.h"
-#include "platform/platform.h"
 #include "platform_fixtures.h"
 #include "test_support.h"
 

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <functional>
 #include <tuple>
 
 #include "platform/media_info.h"

@@ -13,8 +13,6 @@
 #include <array>
 #include <cstdlib>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "../fuzz/game_harness.h"
 #include "platform_fixtures.h"

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
-#include <vector>
 
 #include "platform_fixtures.h"
 #include "test_support.h"
