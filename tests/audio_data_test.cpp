@@ -30,16 +30,12 @@ class MediaInfo : public testing::Test {
   // Reads the bytes (or a missing file, for "-") as a WAV: "channels rate bits bytes seconds",
   // or the error.
   std::string ReadWav(const std::string& bytes) {
-    const std::string path = Write("a.wav", bytes);
-    try {
-      const auto a = platform::ReadWavInfo(path);
-      std::ostringstream s;
-      s << a.channels << " " << a.sampleRate << " " << a.bitsPerSample << " " << a.dataBytes << " "
-        << a.seconds;
-      return s.str();
-    } catch (const platform::FatalError& e) {
-      return e.what();
-    }
+    platform::WavInfo a;
+    const std::string error = ErrorOf([&] { a = platform::ReadWavInfo(Write("a.wav", bytes)); });
+    std::ostringstream s;
+    s << a.channels << " " << a.sampleRate << " " << a.bitsPerSample << " " << a.dataBytes << " "
+      << a.seconds;
+    return error.empty() ? s.str() : error;
   }
   // Reads the bytes as a MIDI file into info: "lastTick seconds", or the error.
   std::string ReadMidi(const std::string& bytes, MidiInfo& info) {
