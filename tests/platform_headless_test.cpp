@@ -1,46 +1,26 @@
 // The headless platform driven directly: script parsing, the virtual clock and the times of
 // script actions, scripted keys and joystick, sound effects that are not restarted while
-// sounding, the song timeline, palette rules, screenshots and the state dump.
+// sounding, screenshots and the state dump.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
+#include <sstream>
 
-#include "media_builders.h"
-#include "platform/error.h"
 #include "platform/files.h"
 #include "platform/headless_script.h"
 #include "platform/json.h"
-#include "platform/platform.h"
-#include "png_reader.h"
+#include "platform_fixtures.h"
 #include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using platform::ExitRequest;
-using platform::FatalError;
-using platform::Platform;
-using platform::UsageError;
-using platform::headless::ActionKind;
-using platform::headless::ParseScript;
-using testing_support::Json;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
-namespace vk = platform::vk;
+using namespace platform;
+using namespace testing_support;
+using headless::ActionKind;
+using headless::ParseScript;
+using platform_fixtures::ErrorOf;
+using platform_fixtures::Holds;
 
-template <class E>
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
-TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
+TEST(HeadlessScript, EveryKeyLineEndAndReleaseTimeAndBadLinesNamedByFileAndLine) {
   const std::pair<std::string, std::string> cases[] = {
       {"0 down Space\n\n# waiting\n5 jump Space\n", "in.txt:4: unknown action \"jump\""},
       {"10 down Shift\n", "in.txt:1: unknown key \"Shift\""},
@@ -65,44 +45,37 @@ TEST(HeadlessScript, MalformedLinesAreNamedByFileAndLine) {
     const std::string error = ErrorOf<UsageError>([&] { ParseScript(text, "in.txt"); });
     EXPECT_EQ(error.rfind(expected, 0), 0u) << error;
   }
-}
-
-TEST(HeadlessScript, EveryKeyNameAndTheLineForms) {
-  std::string text = "\xEF\xBB\xBF# keys\r\n";
-  const char* names[] = {"Left",     "Right", "Up",      "Down",       "Space",      "Enter",
-                         "Escape",   "A",     "Z",       "0",          "9",          "JoyLeft",
-                         "JoyRight", "JoyUp", "JoyDown", "JoyButton1", "JoyButton10"};
-  for (const char* n : names) text += "3 down " + std::string(n) + "   # held\n";
-  const auto actions = ParseScript(text + "4 screenshot shots/first frame.png\n", "in.txt");
-  ASSERT_EQ(actions.size(), std::size(names) + 1);
-  EXPECT_EQ(actions[7].input, vk::KeyA);
-  EXPECT_EQ(actions[10].input, vk::Key0 + 9);
-  EXPECT_EQ(actions[16].input, platform::headless::kJoyButton1 + 9);
-  EXPECT_EQ(actions[17].file, "shots/first frame.png");
-  EXPECT_EQ(actions[17].line, 19);
-}
-
-TEST(HeadlessScript, AReleaseFallsAtItsTimeAmongLaterLines) {
-  // Z up after the default 48 ms; Space up (line 1) before Space down (line 3).
-  std::vector<std::tuple<int64_t, ActionKind, int>> got;
+  // A byte-order mark, comments, blank lines, and LF, CR LF or a lone CR at line ends.
+  for (const char* eol : {"\n", "\r\n", "\r"}) {
+    std::string text = "\xEF\xBB\xBF# keys" + std::string(eol);
+    std::istringstream names(
+        "Left Right Up Down Space Enter Escape A Z 0 9 JoyLeft JoyRight JoyUp JoyDown JoyButton1 "
+        "JoyButton10");
+    for (std::string n; names >> n;) text += "3 down " + n + "   # held" + eol;
+    const auto actions = ParseScript(text + eol + "4 screenshot shots/first frame.png", "in.txt");
+    ASSERT_EQ(actions.size(), 18u) << int{eol[1]};
+    EXPECT_EQ(std::tuple(actions[7].input, actions[10].input, actions[16].input),
+              std::tuple(vk::KeyA, vk::Key0 + 9, headless::kJoyButton1 + 9));
+    EXPECT_EQ(std::tuple(actions[17].file, actions[17].line),
+              std::tuple("shots/first frame.png", 20));
+  }
+  // Z (90) up after the default 48 ms; Space (32) up (line 1) before Space down (line 3).
+  std::string got;
   for (const auto& a : ParseScript("10 press Space 100\n50 press Z\n110 down Space\n", "in.txt"))
-    got.emplace_back(a.ms, a.kind, a.input);
-  EXPECT_EQ(got, (decltype(got){{10, ActionKind::Down, vk::Space},
-                                {50, ActionKind::Down, vk::Z},
-                                {98, ActionKind::Up, vk::Z},
-                                {110, ActionKind::Up, vk::Space},
-                                {110, ActionKind::Down, vk::Space}}));
+    got += std::to_string(a.ms) + (a.kind == ActionKind::Down ? "+" : "-") +
+           std::to_string(a.input) + " ";
+  EXPECT_EQ(got, "10+32 50+90 98-90 110-32 110+32 ");
 }
 
 class HeadlessPlatform : public testing::Test {
  protected:
   std::unique_ptr<Platform> Make(const std::string& script, int64_t maxMs = 3600000) {
     WriteFile(dir_ / "in.txt", script);
-    platform::Options o;
+    Options o;
     o.dataDir = dir_.path().string();
     o.inputScript = (dir_ / "in.txt").string();
     o.maxMs = maxMs;
-    return platform::CreateHeadlessPlatform(o);
+    return CreateHeadlessPlatform(o);
   }
   std::string In(const std::string& name) const { return (dir_ / name).string(); }
   Json State(const std::string& name) const {
@@ -120,252 +93,141 @@ class HeadlessPlatform : public testing::Test {
   TempDir dir_;
 };
 
-TEST_F(HeadlessPlatform, ScriptErrorsNameTheScriptFile) {
-  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
-            In("in.txt") + ":2: unknown action \"wait\"");
-  platform::Options o;
-  o.inputScript = In("none.txt");
-  EXPECT_NE(ErrorOf<UsageError>([&] { platform::CreateHeadlessPlatform(o); }).find(o.inputScript),
-            std::string::npos);
-}
-
-TEST_F(HeadlessPlatform, TheClockMovesOnlyWhenTheGameWaits) {
-  auto p = Make("");
-  EXPECT_EQ(p->NowUs(), 0);
-  p->DoEvents();  // a yield takes a millisecond
-  p->Sleep(48);
-  EXPECT_EQ(p->NowUs(), 49000);
-  p->WaitUntil(100000);
-  p->WaitUntil(50000);  // already past
-  p->Sleep(0);
-  p->Flip();
-  EXPECT_EQ(p->NowUs(), 100000);
-}
-
-TEST_F(HeadlessPlatform, ActionsHappenAtTheirOwnTimesUntilQuitOrMaxMs) {
+TEST_F(HeadlessPlatform, TheClockActionsAtTheirTimesQuitMaxMsAndPresses) {
+  auto c = Make("");
+  c->DoEvents();  // a yield takes a millisecond
+  c->Sleep(48);
+  EXPECT_EQ(c->NowUs(), 49000);
+  c->WaitUntil(100000);
+  c->WaitUntil(50000);  // already past
+  c->Sleep(0);
+  c->Flip();
+  EXPECT_EQ(c->NowUs(), 100000);
   auto p = Make("0 down Left\n0 state " + In("s0.json") + "\n5 state " + In("s5.json") +
                     "\n100 state " + In("s100.json") + "\n101 state " + In("s101.json") + "\n",
                 100);
   // Time 0 comes before start-up: applied when the platform is made.
-  EXPECT_EQ(KeysDown(*p), std::vector<int>{vk::Left});
-  EXPECT_EQ(State("s0.json")["clock_ms"].Int(), 0);
-  EXPECT_FALSE(fs::exists(dir_ / "s5.json"));
+  EXPECT_EQ(
+      std::tuple(KeysDown(*p), State("s0.json")["clock_ms"].Int(), fs::exists(dir_ / "s5.json")),
+      std::tuple(std::vector<int>{vk::Left}, 0, false));
   p->WaitUntil(99000);  // one long wait passes several
   EXPECT_EQ(State("s5.json")["clock_ms"].Int(), 5);
   // The run ends at max-ms after the actions due then, and none later.
   EXPECT_THROW(p->Sleep(500), ExitRequest);
-  EXPECT_EQ(p->NowUs(), 100000);
-  EXPECT_EQ(State("s100.json")["clock_ms"].Int(), 100);
-  EXPECT_FALSE(fs::exists(dir_ / "s101.json"));
-
+  EXPECT_EQ(
+      std::tuple(p->NowUs(), State("s100.json")["clock_ms"].Int(), fs::exists(dir_ / "s101.json")),
+      std::tuple(100000, 100, false));
   auto q = Make("30 quit\n40 state " + In("x.json") + "\n");
   q->Sleep(29);
   EXPECT_THROW(q->Sleep(100), ExitRequest);
-  EXPECT_EQ(q->NowUs(), 30000);
-  EXPECT_FALSE(fs::exists(dir_ / "x.json"));
+  EXPECT_EQ(std::tuple(q->NowUs(), fs::exists(dir_ / "x.json")), std::tuple(30000, false));
   EXPECT_THROW(Make("0 quit\n"), ExitRequest);
-
   // A close ends the wait in progress at its own time; later waits take their time.
-  auto c = Make("30 close\n");
+  c = Make("30 close\n");
   EXPECT_FALSE(c->CloseRequested());
   c->Sleep(4500);
-  EXPECT_TRUE(c->CloseRequested());
-  EXPECT_EQ(c->NowUs(), 30000);
+  EXPECT_EQ(std::tuple(c->CloseRequested(), c->NowUs()), std::tuple(true, 30000));
   c->WaitUntil(90000);
   EXPECT_EQ(c->NowUs(), 90000);
-}
-
-// A press shorter than the time between two reads is a tap: the next read only sees it.
-TEST_F(HeadlessPlatform, PressHoldsTheKeyForItsLengthAndATapIsReadOnce) {
-  auto p = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");
-  const std::pair<int, std::vector<int>> steps[] = {{9, {}},
-                                                    {10, {vk::Space}},
-                                                    {20, {vk::Space, vk::KeyA}},
-                                                    {24, {vk::Space, vk::KeyA}},
-                                                    {25, {vk::Space}},
-                                                    {57, {vk::Space}},
-                                                    {58, {}},
-                                                    {70, {vk::Q, vk::Z}},
-                                                    {70, {}}};
-  for (const auto& [ms, down] : steps) {
-    p->WaitUntil(int64_t{ms} * 1000);
-    EXPECT_EQ(KeysDown(*p), down) << ms;
+  // Script errors name the file.
+  EXPECT_EQ(ErrorOf<UsageError>([&] { Make("0 down A\n2 wait\n"); }),
+            In("in.txt") + ":2: unknown action \"wait\"");
+  Options o;
+  o.inputScript = In("none.txt");
+  EXPECT_TRUE(Holds(ErrorOf<UsageError>([&] { CreateHeadlessPlatform(o); }), {o.inputScript}));
+  // A press holds the key for its length; one shorter than the time between two reads is a
+  // tap: the next read only sees it.
+  auto k = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");
+  constexpr int S = vk::Space, A = vk::KeyA, Q = vk::Q, Z = vk::Z;
+  const std::pair<int, std::vector<int>> steps[] = {{9, {}},      {10, {S}},    {20, {S, A}},
+                                                    {24, {S, A}}, {25, {S}},    {57, {S}},
+                                                    {58, {}},     {70, {Q, Z}}, {70, {}}};
+  for (const auto& [ms, want] : steps) {
+    k->WaitUntil(int64_t{ms} * 1000);
+    EXPECT_EQ(KeysDown(*k), want) << ms;
   }
 }
 
-TEST_F(HeadlessPlatform, ASoundingEffectIsNotRestarted) {
-  fs::create_directories(dir_ / "wave");
-  WriteFile(dir_ / "wave" / "door.wav", media_builders::Wav(1, 8000, 8, 800));  // 100 ms
-  auto p = Make("150 state " + In("s.json") + "\n");
-  p->OpenSoundDevice();
-  for (int slot : {3, 5}) p->LoadSound(slot, In("wave/door.wav"));
-  EXPECT_THROW(p->LoadSound(10, In("wave/door.wav")), FatalError);
-  p->PlaySound(3);
-  p->PlaySound(5);  // another effect in the same tick sounds too
-  p->Sleep(99);
-  p->PlaySound(3);  // still sounding
-  p->Sleep(1);
-  for (int slot : {3, 3, 4}) p->PlaySound(slot);  // ended at 100 ms; 4 is not loaded
-  p->Sleep(50);
-  const Json state = State("s.json");
-  std::vector<std::pair<long long, long long>> sounds;
-  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
-  EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
-}
-
-TEST_F(HeadlessPlatform, SongsPlayAndEndOnTheVirtualClock) {
-  using namespace media_builders;
-  fs::create_directories(dir_ / "midi");
-  // 480 ticks per quarter; 120 bpm to tick 960 (1 s), then 60 bpm: 7680 ticks last 15 s.
-  WriteFile(dir_ / "midi" / "vorn01.mid",
-            Midi(0, 480,
-                 {Tempo(0, 500000) + NoteOn(0, 60) + Tempo(960, 1000000) + NoteOff(6720, 60) +
-                  EndOfTrack(0)}));
-  auto p = Make("");
-  auto& m = p->Music();
-  auto at = [&](int64_t ms) {
-    p->WaitUntil(ms * 1000);
-    return m.Mode();
-  };
-  EXPECT_EQ(m.Play(), 263);  // nothing open
-  EXPECT_EQ(m.Open(In("midi/vorn01.mid")), 0);
-  EXPECT_EQ(m.SetTimeFormatSongPointer(), 0);
-  EXPECT_EQ(m.Mode(), "stopped");  // open, never played
-  EXPECT_EQ(m.Play(), 0);
-  EXPECT_EQ(at(14999), "playing");
-  EXPECT_EQ(at(15000), "stopped");
-  // From song position 16 = tick 1920, 3 s into the song: 12 s left.
-  m.SeekStart();
-  EXPECT_EQ(m.PlayFrom(16), 0);
-  EXPECT_EQ(at(26999), "playing");
-  EXPECT_EQ(at(27000), "stopped");
-  // Stopped 2 s in (tick 1440, past the tempo change), play goes on from there: 13 s left.
-  m.SeekStart();
-  m.Play();
-  at(29000);
-  m.Stop();
-  EXPECT_EQ(at(35000), "stopped");
-  m.Play();
-  EXPECT_EQ(at(47999), "playing");
-  EXPECT_EQ(at(48000), "stopped");
-  // A seek stops a playing song; closing leaves none.
-  m.SeekStart();
-  EXPECT_EQ(m.Play(), 0);
-  m.SeekStart();
-  EXPECT_EQ(m.Mode(), "stopped");
-  EXPECT_EQ(m.Close(), 0);
-  EXPECT_EQ(m.Mode(), "");
-}
+// A press shorter than the time between two reads is a tap: the next read only sees it.
 
 TEST_F(HeadlessPlatform, JoystickPlugsAndScriptedAxesAndButtons) {
   auto p = Make(
       "0 joystick on\n0 down JoyLeft\n0 down JoyButton9\n10 down JoyDown\n10 down JoyRight\n"
       "10 up JoyLeft\n20 joystick off\n30 joystick on\n40 press JoyButton2 1\n40 press JoyUp 1\n");
-  EXPECT_TRUE(p->TakeJoystickAdded());
-  EXPECT_FALSE(p->TakeJoystickAdded());  // once
-  platform::JoyInfo j;
-  ASSERT_EQ(p->JoyGetPos(0, j), 0);
-  EXPECT_EQ(std::tuple(j.xpos, j.ypos, j.buttons), std::tuple(0u, 32767u, 1u << 8));
-  EXPECT_NE(p->JoyGetPos(1, j), 0);
-  p->WaitUntil(10000);
-  ASSERT_EQ(p->JoyGetPos(0, j), 0);
-  EXPECT_EQ(std::tuple(j.xpos, j.ypos), std::tuple(65535u, 65535u));
-  p->WaitUntil(20000);  // unplugged
-  EXPECT_EQ(p->JoyNumDevs(), 0);
-  EXPECT_NE(p->JoyGetPos(0, j), 0);
-  EXPECT_FALSE(p->TakeJoystickAdded());
-  p->WaitUntil(30000);
-  EXPECT_TRUE(p->TakeJoystickAdded());
-  EXPECT_EQ(p->JoyNumDevs(), 1);
-  // Taps of button 2 and up: every read shows them until the next wait.
-  p->WaitUntil(45000);
-  for (int read = 0; read < 2; ++read) {
-    ASSERT_EQ(p->JoyGetPos(0, j), 0);
-    EXPECT_EQ(std::tuple(j.ypos, j.buttons), std::tuple(0u, 2u | 1u << 8));
-  }
+  // Whether a pad was newly plugged in, the pads, and x, y and buttons of pad 0.
+  auto read = [&](int id = 0) {
+    JoyInfo j;
+    const std::string added = p->TakeJoystickAdded() ? "added " : "";
+    if (p->JoyGetPos(id, j)) return added + std::to_string(p->JoyNumDevs()) + " none";
+    return added + std::to_string(p->JoyNumDevs()) + " " + std::to_string(j.xpos) + "," +
+           std::to_string(j.ypos) + "," + std::to_string(j.buttons);
+  };
+  std::vector<std::string> seen;
+  for (int ms : {0, 0, 10, 20, 30, 45}) p->WaitUntil(ms * 1000), seen.push_back(read());
+  // Taps of button 2 and up: every read shows them until the next wait, then it is as held.
+  seen.push_back(read());
   p->DoEvents();
-  ASSERT_EQ(p->JoyGetPos(0, j), 0);
-  EXPECT_EQ(std::tuple(j.ypos, j.buttons), std::tuple(65535u, 1u << 8));  // as held
+  seen.push_back(read());
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"added 1 0,32767,256", "1 0,32767,256", "1 65535,65535,256",
+                                      "0 none", "added 1 65535,65535,256", "1 65535,0,258",
+                                      "1 65535,0,258", "1 65535,65535,256"}));
+  EXPECT_EQ(read(1), "1 none");
 }
 
-TEST_F(HeadlessPlatform, PaletteWritesNeverReachEntry255AndBadRangesAreFatal) {
-  auto p = Make("");
-  platform::Palette pal{};
-  for (size_t i = 0; i < 256; ++i) pal[i] = {static_cast<uint8_t>(i), 1, 2, 0};
-  p->SetPalette(pal);
-  std::vector<platform::PaletteEntry> black(300);
-  p->SetEntries(0, 256, black.data());
-  EXPECT_EQ(p->DisplayPalette()[254], platform::PaletteEntry{});
-  EXPECT_EQ(p->DisplayPalette()[255], pal[255]);
-  p->SetEntries(250, 3, pal.data());
-  std::vector<platform::PaletteEntry> got(4);
-  p->GetEntries(249, 4, got.data());
-  EXPECT_EQ(got, (std::vector<platform::PaletteEntry>{{}, pal[0], pal[1], pal[2]}));
-  const std::pair<int, int> badRanges[] = {{250, 7}, {-1, 1}, {0, 257}, {3, -1}};
-  for (const auto& [start, count] : badRanges) {
-    EXPECT_THROW(p->SetEntries(start, count, black.data()), FatalError) << start << "," << count;
-    EXPECT_THROW(p->GetEntries(start, count, black.data()), FatalError) << start << "," << count;
-  }
-}
-
-TEST_F(HeadlessPlatform, ScreenshotShowsTheVisibleSurfaceThroughTheDisplayPalette) {
-  auto p = Make("10 screenshot " + In("a.png") + "\n20 screenshot " + In("b.png") + "\n");
-  platform::Palette pal{};
+TEST_F(HeadlessPlatform, ScreenshotsStatesAndSoundsShowTheVisibleSurfaceThePaletteAndTheGame) {
+  auto p = Make("5 state " + In("s.json") + "\n10 screenshot " + In("a.png") + "\n20 screenshot " +
+                In("b.png") + "\n");
+  p->stateDumper = [] { return std::string("\"Life\":3,\"EventText\":[\"扉が開いた\\n\"]"); };
+  Palette pal{};
   pal[5] = {10, 20, 30, 0};
   pal[6] = {40, 50, 60, 0};
   p->SetPalette(pal);
   p->Primary().Fill(5);
   p->Back().Fill(6);  // not shown until the flip
   p->Sleep(10);
-  const platform::PaletteEntry dim{1, 2, 3, 0};
+  const PaletteEntry dim{1, 2, 3, 0};
   p->SetEntries(6, 1, &dim);
   p->Flip();
   EXPECT_EQ(p->Back().At(639, 479), 5);
   p->Sleep(10);
-  const auto a = png_reader::DecodeStoredPng(ReadFile(dir_ / "a.png"));
-  const auto b = png_reader::DecodeStoredPng(ReadFile(dir_ / "b.png"));
+  const auto a = platform_fixtures::DecodeStoredPng(ReadFile(dir_ / "a.png"));
+  const auto b = platform_fixtures::DecodeStoredPng(ReadFile(dir_ / "b.png"));
   ASSERT_EQ(std::tuple(a.width, a.height, b.width), std::tuple(640u, 480u, 640u));
   EXPECT_EQ(a.rgb.substr(0, 3), std::string("\x0A\x14\x1E"));
   EXPECT_EQ(b.rgb.substr(3 * 1000, 3), std::string("\x01\x02\x03"));
-}
-
-TEST_F(HeadlessPlatform, TextInkIsTheNearestEntryOfTheAttachedPalette) {
-  auto p = Make("");
-  platform::Palette pal{};
-  pal[9] = {255, 255, 255, 0};
-  p->SetPalette(pal);
-  std::vector<platform::PaletteEntry> black(255);
-  p->SetEntries(0, 255, black.data());  // faded out: the ink colour does not change
-  p->Back().Fill(0);
-  p->DrawText(p->Back(), 8, 8, "あA", 0xFFFFFF);
-  std::map<int, int> count;
-  for (int y = 8; y < 24; ++y)
-    for (int x = 8; x < 32; ++x) ++count[p->Back().At(x, y)];
-  EXPECT_EQ(count.size(), 2u);
-  EXPECT_GT(count[9], 20);
-}
-
-TEST_F(HeadlessPlatform, StateDumpJoinsTheGameAndThePlatform) {
-  auto p = Make("5 state " + In("s.json") + "\n");
-  p->stateDumper = [] { return std::string("\"Life\":3,\"EventText\":[\"扉が開いた\\n\"]"); };
-  platform::Palette pal{};
-  pal[1] = {9, 8, 7, 0};
-  p->SetPalette(pal);
-  p->Sleep(5);
+  // The state joins the game's part and the platform's.
   const Json s = State("s.json");
-  EXPECT_EQ(s["Life"].Int(), 3);
-  EXPECT_EQ(s["EventText"][0].str, "扉が開いた\n");
-  ASSERT_EQ(s["display_palette"].arr.size(), 256u);
-  ASSERT_EQ(s["display_palette"][1].arr.size(), 3u);
-  EXPECT_EQ(s["display_palette"][1][0].Int(), 9);
-  EXPECT_EQ(s["display_palette"][1][2].Int(), 7);
+  const Json& shown = s["display_palette"];
+  ASSERT_EQ(std::tuple(shown.arr.size(), shown[5].arr.size()), std::tuple(256u, 3u));
+  EXPECT_EQ(
+      std::tuple(s["Life"].Int(), s["EventText"][0].str, shown[5][0].Int(), shown[5][2].Int()),
+      std::tuple(3, "扉が開いた\n", 10, 30));
   // Without a game (a state at time 0 comes before start-up) the platform's part stands alone.
   auto q = Make("0 state " + In("q.json") + "\n");
   EXPECT_TRUE(State("q.json")["cursor_visible"].b);
+  // A sounding effect is not restarted.
+  fs::create_directories(dir_ / "wave");
+  WriteFile(dir_ / "wave" / "door.wav", platform_fixtures::Wav(1, 8000, 8, 800));  // 100 ms
+  auto e = Make("150 state " + In("s.json") + "\n");
+  e->OpenSoundDevice();
+  for (int slot : {3, 5}) e->LoadSound(slot, In("wave/door.wav"));
+  EXPECT_THROW(e->LoadSound(10, In("wave/door.wav")), FatalError);
+  // Another effect in the same tick sounds too; at 99 ms 3 is still sounding, at 100 it has
+  // ended; 4 is not loaded, -1 and 10 are no slots.
+  for (const auto& [ms, slots] :
+       {std::pair(0, std::vector{3, 5}), {99, {3}}, {1, {3, 3, 4, -1, 10}}}) {
+    e->Sleep(ms);
+    for (int slot : slots) e->PlaySound(slot);
+  }
+  e->Sleep(50);
+  const Json state = State("s.json");
+  std::vector<std::pair<long long, long long>> sounds;
+  for (const Json& e : state["sounds"].arr) sounds.emplace_back(e["ms"].Int(), e["slot"].Int());
+  EXPECT_EQ(sounds, (decltype(sounds){{0, 3}, {0, 5}, {100, 3}}));
 }
 
-TEST(JsonString, StringsAreEscapedAndAlwaysValidUtf8) {
-  using platform::JsonString;
+TEST(Files, JsonStringsAreEscapedAndValidUtf8AndListsHoldRegularFilesWithTheSuffixSorted) {
   const std::string bad = "\xEF\xBF\xBD";
   const std::pair<std::string, std::string> cases[] = {
       {"a\"b\\c\n\t\x01\x7F/", "a\\\"b\\\\c\\n\\t\\u0001\\u007f/"},
@@ -378,17 +240,15 @@ TEST(JsonString, StringsAreEscapedAndAlwaysValidUtf8) {
       {std::string("a\0b", 3), "a\\u0000b"},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(JsonString(in), "\"" + out + "\"");
-}
-
-TEST(ListFiles, RegularFilesWithTheSuffixSorted) {
+  // Listing files: regular ones with the suffix, sorted.
   TempDir dir;
   for (const char* name : {"savedata3.sav", "savedata1.sav", "b.SAV", "c.sav.bak", "sav"}) {
     WriteFile(dir / name, "x");
   }
   fs::create_directories(dir / "folder.sav");
-  EXPECT_EQ(platform::ListFilesWithSuffix(dir.path().string(), ".sav"),
+  EXPECT_EQ(ListFilesWithSuffix(dir.path().string(), ".sav"),
             (std::vector<std::string>{"savedata1.sav", "savedata3.sav"}));
-  EXPECT_TRUE(platform::ListFilesWithSuffix((dir / "none").string(), ".sav").empty());
+  EXPECT_TRUE(ListFilesWithSuffix((dir / "none").string(), ".sav").empty());
 }
 
 }  // namespace
