@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstdint>
 #include <functional>
@@ -11,8 +12,39 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/platform.h"
+#include "platform/surface.h"
 
 namespace platform_fixtures {
+
+// The platform as the game makes it on the data folder: headless, or windowed on SDL's dummy
+// drivers unless the environment names others.
+inline std::unique_ptr<platform::Platform> MakePlatform(const std::string& dataDir, bool windowed,
+                                                        bool sound = true) {
+  platform::Options o;
+  o.dataDir = dataDir, o.windowed = windowed, o.sound = sound;
+  if (!windowed) return platform::CreateHeadlessPlatform(o);
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  return platform::CreateWindowedPlatform(o);
+}
+
+// The virtual keys the platform reports held: each as its number when it reads exactly 0x80,
+// negated otherwise.
+inline std::vector<int> KeysDown(platform::Platform& p) {
+  uint8_t keys[256];
+  EXPECT_NE(p.GetKeyboardState(keys), 0);
+  std::vector<int> down;
+  for (int i = 0; i < 256; ++i)
+    if (keys[i]) down.push_back(keys[i] == 0x80 ? i : -i);
+  return down;
+}
+
+// Each pixel a value from its position, so that misplaced pixels show.
+inline void Pattern(platform::Surface& s) {
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x) s.At(x, y) = static_cast<uint8_t>(x * 7 + y * 13 + 1);
+}
 
 // What the step's error of type E says, or "" when it threw none.
 template <class E = platform::FatalError>
