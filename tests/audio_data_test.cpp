@@ -63,7 +63,6 @@ TEST_F(MediaInfo, WavAndMidiHeadersGiveFormatAndLengthOrNameTheFileAndTheFault) 
                 std::string(801, '\x80')),
        "1 8000 8 801 0.100125"},
       {"", in + "not a WAV file"},
-      {"hello, this is not a sound", in + "not a WAV file"},
       {wav.substr(0, wav.size() - 10), in + "truncated \"data\" chunk"},
       {wav.substr(0, 30), in + "truncated \"fmt \" chunk"},
       {RiffWave(FmtChunk(1, 8000, 32, 3) + RiffChunk("data", "abcd")), in + "not PCM"},
@@ -103,8 +102,6 @@ TEST_F(MediaInfo, WavAndMidiHeadersGiveFormatAndLengthOrNameTheFileAndTheFault) 
   MidiInfo infos[std::size(cases)];
   for (size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(ReadMidi(cases[i].first, infos[i]), cases[i].second) << i;
-  EXPECT_EQ(std::tuple(infos[0].SongPositionTick(16), infos[0].SongPositionTick(0)),
-            std::tuple(4u * 480, 0u));
   ASSERT_EQ(infos[1].tempos.size(), 2u);
   EXPECT_EQ(infos[1].tempos[1], (std::pair<uint32_t, uint32_t>(192, 1000000)));
   EXPECT_EQ(std::tuple(infos[1].SecondsAt(96), infos[1].SecondsAt(192), infos[1].SecondsAt(288)),
@@ -151,7 +148,7 @@ std::pair<double, double> Levels(const int16_t* s, size_t count) {
   return {peak, count > 0 ? std::sqrt(sum / static_cast<double>(count)) / 32767 : 0};
 }
 
-TEST(SongFiles, EachHasItsLengthLoopsOnBarTwoAndSoundsCleanlyAndBadSongsAreNamed) {
+TEST(SongFiles, EachHasItsLengthLoopsOnBarTwoAndSoundsCleanly) {
   const bool render = !platform::FindSoundfont().empty();
   const char* keep = std::getenv("QUELMIRE_RENDER_DIR");
   for (int song = 1; song <= 10; ++song) {
@@ -202,24 +199,6 @@ TEST(SongFiles, EachHasItsLengthLoopsOnBarTwoAndSoundsCleanlyAndBadSongsAreNamed
       EXPECT_GT(Levels(audio.data() + from, kRate / 10 * 2).second, 10 * kQuietRms) << at << " s";
     }
   }
-  // Bad songs are reported by file, before any soundfont is looked for; a written WAV reads back.
-  testing_support::TempDir dir;
-  testing_support::WriteFile(dir / "text.mid", "MThd is not enough");
-  std::string error;
-  for (const auto& [path, rate] : {std::pair(dir / "vorn99.mid", kRate),
-                                   {dir / "text.mid", kRate},
-                                   {kGameDir / "midi/vorn01.mid", 0}}) {
-    std::vector<int16_t> audio{1, 2};
-    EXPECT_FALSE(platform::RenderSong(path.string(), audio, rate, &error));
-    EXPECT_TRUE(audio.empty() && Holds(error, {rate ? path.string() : "sample rate"}));
-  }
-  const std::vector<int16_t> stereo(2 * 22050, -32768);  // half a second
-  ASSERT_TRUE(platform::WriteStereoWav((dir / "out.wav").string(), stereo, kRate, &error)) << error;
-  const platform::WavInfo info = platform::ReadWavInfo((dir / "out.wav").string());
-  EXPECT_EQ(std::tuple(info.channels, info.sampleRate, info.bitsPerSample, info.seconds),
-            std::tuple(2, kRate, 16, 0.5));
-  EXPECT_FALSE(platform::WriteStereoWav((dir / "no/dir.wav").string(), stereo, kRate, &error));
-  EXPECT_TRUE(Holds(error, {"dir.wav"}));
 }
 
 TEST(SoundEffectFiles, EachIsShortCleanAndHeardAtItsLengthThroughTheMixer) {
@@ -256,7 +235,5 @@ TEST(SoundEffectFiles, EachIsShortCleanAndHeardAtItsLengthThroughTheMixer) {
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
-
-// Bad songs are reported by file, before any soundfont is looked for; a written WAV reads back.
 
 }  // namespace

@@ -34,10 +34,8 @@ TEST(MazeEdge, OpeningsAtTheEdgeHoldHerInView) {
     StartPlay(game, 1, 1, c.x, c.y);
     RunTicks(game, 120);
     const quelmire::ObjRecord& p = game.form->Obj(0);
-    EXPECT_GE(p.X, c.minX);
-    EXPECT_LE(p.X, c.maxX);
-    EXPECT_GE(p.Y, c.minY);
-    EXPECT_LE(p.Y, c.maxY);
+    EXPECT_TRUE(p.X >= c.minX && p.X <= c.maxX && p.Y >= c.minY && p.Y <= c.maxY)
+        << p.X << "," << p.Y;
   }
 }
 
