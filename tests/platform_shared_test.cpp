@@ -157,7 +157,6 @@ TEST(ImageFiles, BitmapsLoadOrNameTheirFault) {
       {bmp.substr(0, 14 + 40 + 100), "truncated palette"},
       {bmp.substr(0, 30), "truncated header"},
       {"BM" + std::string(12, '\0') + Le32(12) + std::string(8, '\0'), "unsupported header"},
-      {"\x89PNG\r\n\x1a\n0000000000000000", "no \"BM\" signature"},
       {"", "no \"BM\" signature"},
       {"-", "cannot open"},
   };
