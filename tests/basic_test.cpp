@@ -29,17 +29,14 @@ TEST(Basic, NumbersAndTextConvertAndTextFunctionsStayInsideTheText) {
                                     InStr(1, U"abc", U"x")}),
             (std::vector<long long>{5, 0, 0, 3, 6, 0}));
   const std::string utf8 = "スイッチを押した。abc";
-  EXPECT_EQ(ToUtf8(FromUtf8(utf8)), utf8);
-  EXPECT_EQ(FromUtf8(utf8).size(), 12u);
+  EXPECT_EQ(std::tuple(ToUtf8(FromUtf8(utf8)), FromUtf8(utf8).size()), std::tuple(utf8, 12u));
   // A character cut in the middle reads as a replacement character.
   EXPECT_EQ(FromUtf8(std::string("a\xE3\x81", 3)), String(U"a\uFFFD"));
 }
 
 TEST(Basic, SixteenBitResultsAndIndexesAreChecked) {
-  EXPECT_EQ(I16(32767), 32767);
-  EXPECT_EQ(I16(-32768), -32768);
-  EXPECT_EQ(Mod(-7, 3), -1);
-  EXPECT_EQ(IDiv(-7, 2), -3);
+  EXPECT_EQ(std::tuple(I16(32767), I16(-32768), Mod(-7, 3), IDiv(-7, 2)),
+            std::tuple(32767, -32768, -1, -3));
   Array<int, 0, 6> a;
   a(6) = 1;
   Array2<Integer, 0, 257, 0, 257> map;

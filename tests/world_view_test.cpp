@@ -126,18 +126,14 @@ TEST(WorldView, ThingsAndItemsAreClippedAtTheFourEdgesAndNoRoomDrawsTheBackgroun
       // what, kind, dx, dy (cells from the player), offX, offY, then what must show and where
       {"x = -31: the leftmost 31 columns cut", 1, -10, -5, -15, 0, {31, 128, 32, 192}, 0, 112},
       {"x = -32: not drawn", 1, -10, -5, -16, 0, none, 0, 0},
-      {"x = 620: the left 20 columns", 1, 10, -5, -4, 0, {0, 128, 20, 192}, 620, 112},
       {"x = 639", 1, 10, -5, 15, 0, {0, 128, 1, 192}, 639, 112},
       {"x = 640: not drawn", 1, 11, -5, 0, 0, none, 0, 0},
       {"y = -63: the top 63 rows cut", 1, 3, -10, 0, -15, {0, 191, 32, 192}, 400, 0},
       {"y = -64: not drawn", 1, 3, -10, 0, -16, none, 0, 0},
-      {"y = 440: 40 rows", 1, 3, 5, 0, 8, {0, 128, 32, 168}, 400, 440},
       {"y = 479: one row", 1, 3, 6, 0, 15, {0, 128, 32, 129}, 400, 479},
       {"same cell as the player: 32 lower", 20 + 3, 0, 0, 0, 0, {96, 256, 128, 288}, 304, 304},
-      {"thing in the player's row", 1, 3, 0, 0, 0, {0, 128, 32, 192}, 400, 272},
       {"item y = -31", 23, 3, -10, 0, -15, {96, 287, 128, 288}, 400, 0},
       {"item y = -32: not drawn", 23, 3, -10, 0, -16, none, 0, 0},
-      {"item y = 460: 20 rows", 23, 3, 5, 0, -4, {96, 256, 128, 276}, 400, 460},
       {"item x = -5", 23, -10, -5, 11, 0, {101, 256, 128, 288}, 0, 144},
       {"far away: not drawn, no overflow", 1, 30000 - 100, 0, 0, 0, none, 0, 0},
   };
