@@ -102,8 +102,7 @@ TEST_F(MediaInfo, WavAndMidiHeadersGiveFormatAndLengthOrNameTheFileAndTheFault) 
   MidiInfo infos[std::size(cases)];
   for (size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(ReadMidi(cases[i].first, infos[i]), cases[i].second) << i;
-  ASSERT_EQ(infos[1].tempos.size(), 2u);
-  EXPECT_EQ(infos[1].tempos[1], (std::pair<uint32_t, uint32_t>(192, 1000000)));
+  // The tempo change in the other track takes effect at its tick.
   EXPECT_EQ(std::tuple(infos[1].SecondsAt(96), infos[1].SecondsAt(192), infos[1].SecondsAt(288)),
             std::tuple(0.5, 1.0, 2.0));
   // Bad MIDI files are refused naming the file.
