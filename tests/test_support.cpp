@@ -4,16 +4,21 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
 namespace testing_support {
 
-fs::path BuiltGameDir() { return fs::path(QUELMIRE_BINARY_DIR); }
-fs::path SourceDir() { return fs::path(QUELMIRE_SOURCE_DIR); }
+fs::path BuiltGameDir() {
+  return fs::path(QUELMIRE_BINARY_DIR);
+}
+fs::path SourceDir() {
+  return fs::path(QUELMIRE_SOURCE_DIR);
+}
 
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
@@ -80,125 +85,75 @@ struct Parser {
   const std::string& s;
   size_t i = 0;
 
-  void Ws() {
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\n' || s[i] == '\r' || s[i] == '\t')) ++i;
-  }
   [[noreturn]] void Fail(const char* what) {
     throw std::runtime_error(std::string("JSON: ") + what + " at " + std::to_string(i));
   }
+  char Peek() {
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    return i < s.size() ? s[i] : '\0';
+  }
   void Expect(char c) {
-    Ws();
-    if (i >= s.size() || s[i] != c) Fail("unexpected character");
+    if (Peek() != c) Fail("unexpected character");
     ++i;
+  }
+  bool Word(const std::string& w) {
+    if (s.compare(i, w.size(), w) != 0) return false;
+    i += w.size();
+    return true;
   }
   std::string Str() {
     Expect('"');
     std::string out;
     while (i < s.size() && s[i] != '"') {
-      if (s[i] == '\\') {
-        ++i;
+      char c = s[i++];
+      if (c == '\\') {
         if (i >= s.size()) Fail("bad escape");
-        char e = s[i++];
-        switch (e) {
-          case 'n': out += '\n'; break;
-          case 't': out += '\t'; break;
-          case 'r': out += '\r'; break;
-          case 'b': out += '\b'; break;
-          case 'f': out += '\f'; break;
-          case 'u': {
-            unsigned v = static_cast<unsigned>(std::stoul(s.substr(i, 4), nullptr, 16));
-            i += 4;
-            if (v < 0x80) {
-              out += static_cast<char>(v);
-            } else if (v < 0x800) {
-              out += static_cast<char>(0xC0 | (v >> 6));
-              out += static_cast<char>(0x80 | (v & 0x3F));
-            } else {
-              out += static_cast<char>(0xE0 | (v >> 12));
-              out += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
-              out += static_cast<char>(0x80 | (v & 0x3F));
-            }
-            break;
-          }
-          default: out += e;
+        c = s[i++];
+        if (c == 'u') {  // the dumps escape control characters only: one UTF-8 unit
+          unsigned v = static_cast<unsigned>(std::stoul(s.substr(i, 4), nullptr, 16));
+          i += 4;
+          if (v >= 0x80) Fail("escape past ASCII");
+          c = static_cast<char>(v);
+        } else {
+          const std::string from = "ntrbf", to = "\n\t\r\b\f";
+          if (from.find(c) != std::string::npos) c = to[from.find(c)];
         }
-      } else {
-        out += s[i++];
       }
+      out += c;
     }
     Expect('"');
     return out;
   }
   Json Value() {
-    Ws();
-    if (i >= s.size()) Fail("end of text");
     Json v;
-    char c = s[i];
-    if (c == '{') {
-      v.type = Json::Object;
+    const char c = Peek();
+    if (c == '{' || c == '[') {
+      const char close = c == '{' ? '}' : ']';
+      v.type = c == '{' ? Json::Object : Json::Array;
       ++i;
-      Ws();
-      if (s[i] == '}') {
-        ++i;
-        return v;
-      }
-      for (;;) {
-        std::string k = Str();
-        Expect(':');
-        v.obj[k] = Value();
-        Ws();
-        if (s[i] == ',') {
-          ++i;
-          continue;
+      if (Peek() == close) return ++i, v;
+      do {
+        if (c == '[') {
+          v.arr.push_back(Value());
+        } else {
+          std::string k = Str();
+          Expect(':');
+          v.obj[k] = Value();
         }
-        Expect('}');
-        return v;
-      }
-    }
-    if (c == '[') {
-      v.type = Json::Array;
-      ++i;
-      Ws();
-      if (s[i] == ']') {
-        ++i;
-        return v;
-      }
-      for (;;) {
-        v.arr.push_back(Value());
-        Ws();
-        if (s[i] == ',') {
-          ++i;
-          continue;
-        }
-        Expect(']');
-        return v;
-      }
-    }
-    if (c == '"') {
+      } while (Peek() == ',' && ++i);
+      Expect(close);
+    } else if (c == '"') {
       v.type = Json::String;
       v.str = Str();
-      return v;
-    }
-    if (s.compare(i, 4, "true") == 0) {
-      i += 4;
+    } else if (Word("true") || Word("false")) {
       v.type = Json::Bool;
-      v.b = true;
-      return v;
+      v.b = s[i - 1] == 'e' && s[i - 2] == 'u';
+    } else if (!Word("null")) {
+      size_t used = 0;
+      v.num = std::stod(s.substr(i, 32), &used);
+      i += used;
+      v.type = Json::Number;
     }
-    if (s.compare(i, 5, "false") == 0) {
-      i += 5;
-      v.type = Json::Bool;
-      return v;
-    }
-    if (s.compare(i, 4, "null") == 0) {
-      i += 4;
-      return v;
-    }
-    size_t used = 0;
-    v.num = std::stod(s.substr(i, 32), &used);
-    if (used == 0) Fail("bad number");
-    i += used;
-    v.type = Json::Number;
     return v;
   }
 };
@@ -282,6 +237,60 @@ void RunTicks(HeadlessGame& game, int n) {
     int64_t now = game.plat->NowUs();
     game.plat->WaitUntil((now / 48000 + 1) * 48000);
     game.form->Timer1_Timer();
+  }
+}
+
+std::string Line(long long ms, const std::string& action) {
+  return std::to_string(ms) + " " + action + "\n";
+}
+
+std::string Presses(long long from, long long to, long long step, const char* key) {
+  std::string s;
+  for (long long ms = from; ms <= to; ms += step) s += Line(ms, std::string("press ") + key);
+  return s;
+}
+
+Scene::Scene() : maze(9) {
+  CopyGameData(dir.path());
+  maze.Fill(0, 39, 255, 255, 1);
+  Room(1, "@\r\n");
+  Room(2, "@\r\n");
+}
+
+void Scene::Room(int no, const std::string& text) const {
+  WriteRoom(dir.path(), no, text);
+}
+
+void Scene::Make(const std::string& script) {
+  maze.Write(dir.path(), 5);
+  maze.Write(dir.path(), 6);
+  std::string text = script + "\n" + Line(kDumpMs, "state " + (dir / "state.json").string());
+  for (size_t at; (at = text.find("@DIR@")) != std::string::npos;) {
+    text.replace(at, 5, dir.path().string());
+  }
+  game = std::make_unique<HeadlessGame>(dir.path(), text);
+}
+
+void Scene::Play(const std::string& script, int x, int y) {
+  Make(script);
+  StartPlay(*game, 5, 1, x, y);
+}
+
+Json Scene::State() {
+  game->plat->WaitUntil(kDumpMs * 1000);
+  return ParseJson(ReadFile(dir / "state.json"));
+}
+
+std::vector<int> Scene::Sounds() {
+  std::vector<int> slots;
+  const Json state = State();  // kept alive for the loop
+  for (const Json& s : state["sounds"].arr) slots.push_back(static_cast<int>(s["slot"].Int()));
+  return slots;
+}
+
+void Scene::KeepShot(const std::string& name) const {
+  if (const char* keep = std::getenv("QUELMIRE_TEST_SHOTS")) {
+    fs::copy_file(dir / name, fs::path(keep) / name, fs::copy_options::overwrite_existing);
   }
 }
 

@@ -93,4 +93,38 @@ void StartPlay(HeadlessGame& game, int maze, int room, int x, int y);
 // them as they would in the real loop).
 void RunTicks(HeadlessGame& game, int n);
 
+// "ms action" as a script line.
+std::string Line(long long ms, const std::string& action);
+// "ms press KEY" lines from `from` up to `to` (inclusive), every `step` ms.
+std::string Presses(long long from, long long to, long long step = 100, const char* key = "Z");
+
+// A game folder of the test's own: the bundled data, a maze the test draws (written as mazes 5
+// and 6), rooms 1 and 2 ("@" until the test writes them) and the game on the headless
+// platform. The input script ends with a state dump at kDumpMs; "@DIR@" in it stands for the
+// folder.
+struct Scene {
+  static constexpr int64_t kDumpMs = 3'000'000;
+  // By default a free backdrop (9) over a floor (1) from row 39 down.
+  Scene();
+  void Room(int no, const std::string& text) const;
+  // Writes the maze and makes the game, not yet started up.
+  void Make(const std::string& script = "");
+  // Make, then play from (x, y) of maze 5, room 1.
+  void Play(const std::string& script = "", int x = 33, int y = 38);
+  quelmire::Form1& f() { return *game->form; }
+  quelmire::ObjRecord& obj(int i = 0) { return game->form->Obj(i); }
+  int64_t ms() { return game->plat->NowUs() / 1000; }
+  void Tick(int n = 1) { RunTicks(*game, n); }
+  // The state dump: the clock is run to kDumpMs first (no ticks after this).
+  Json State();
+  // The effect slots started so far, in order (runs the clock like State).
+  std::vector<int> Sounds();
+  // Keeps a screenshot for a person to look at when QUELMIRE_TEST_SHOTS names a folder.
+  void KeepShot(const std::string& name) const;
+
+  TempDir dir;
+  MazeFile maze;
+  std::unique_ptr<HeadlessGame> game;
+};
+
 }  // namespace testing_support
