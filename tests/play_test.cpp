@@ -196,10 +196,9 @@ TEST(PlayerBlocks, StrikeBlocksChangeOnlyFromBelowBreakableOnesHalveTheRiseAndOp
 TEST(PlayerHarm, ClassTwoThrowsBackClassOneOnlyHurts) {
   // Centred on red-hot spikes: straight up. Off-centre: away from the offset's sign.
   // Leaning into spikes in the next column: thrown back from them. Steel spikes: no throw.
-  for (auto [tile, offX, spikeCol, wantVX, knock] : {std::tuple{49, 0, 30, 0, true},
-                                                     {49, 5, 30, 6, true},
-                                                     {53, 12, 31, -6, true},
-                                                     {48, 0, 30, 0, false}}) {
+  const std::tuple<int, int, int, int, bool> cases[] = {
+      {49, 0, 30, 0, true}, {49, 5, 30, 6, true}, {53, 12, 31, -6, true}, {48, 0, 30, 0, false}};
+  for (auto [tile, offX, spikeCol, wantVX, knock] : cases) {
     Scene s;
     s.maze.Set(spikeCol, kStandRow, tile);
     s.Play("", 30);
