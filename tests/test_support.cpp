@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
@@ -264,16 +265,49 @@ void Scene::Room(int no, const std::string& text) const {
 void Scene::Make(const std::string& script) {
   maze.Write(dir.path(), 5);
   maze.Write(dir.path(), 6);
-  std::string text = script + "\n" + Line(kDumpMs, "state " + (dir / "state.json").string());
-  for (size_t at; (at = text.find("@DIR@")) != std::string::npos;) {
-    text.replace(at, 5, dir.path().string());
+  // The script's times never decrease: lines written apart (probes, keys) are put in order.
+  std::vector<std::pair<long long, std::string>> lines;
+  std::istringstream in(script + "\n" + Line(kDumpMs, "state " + (dir / "state.json").string()));
+  for (std::string line; std::getline(in, line);) {
+    for (size_t at; (at = line.find("@DIR@")) != std::string::npos;) {
+      line.replace(at, 5, dir.path().string());
+    }
+    if (!line.empty()) lines.emplace_back(std::stoll(line), line);
   }
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::string text;
+  for (const auto& l : lines) text += l.second + "\n";
   game = std::make_unique<HeadlessGame>(dir.path(), text);
+  // A probe line calls the test's probe; the last dump is the game's state.
+  game->plat->stateDumper = [this] {
+    if (probe && ms() < kDumpMs) return probe(ms()), std::string("\"probe\":true");
+    return f().StateJson();
+  };
+}
+
+void Scene::Load(const std::string& script) {
+  Make(script);
+  f().Form_Load();
 }
 
 void Scene::Play(const std::string& script, int x, int y) {
   Make(script);
   StartPlay(*game, 5, 1, x, y);
+}
+
+std::vector<uint8_t> Scene::Screen() {
+  const uint8_t* p = f().PrimarySurface->Pixels();
+  return std::vector<uint8_t>(p, p + 640 * 480);
+}
+
+int ExitStatus(const std::function<void()>& run) {
+  try {
+    run();
+    return -1;
+  } catch (const platform::ExitRequest& e) {
+    return e.status;
+  }
 }
 
 Json Scene::State() {

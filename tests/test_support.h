@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -98,10 +99,13 @@ std::string Line(long long ms, const std::string& action);
 // "ms press KEY" lines from `from` up to `to` (inclusive), every `step` ms.
 std::string Presses(long long from, long long to, long long step = 100, const char* key = "Z");
 
+// Runs `run` to its end (-1) or to the program's exit (its status).
+int ExitStatus(const std::function<void()>& run);
+
 // A game folder of the test's own: the bundled data, a maze the test draws (written as mazes 5
 // and 6), rooms 1 and 2 ("@" until the test writes them) and the game on the headless
 // platform. The input script ends with a state dump at kDumpMs; "@DIR@" in it stands for the
-// folder.
+// folder, and its lines may come in any order of time.
 struct Scene {
   static constexpr int64_t kDumpMs = 3'000'000;
   // By default a free backdrop (9) over a floor (1) from row 39 down.
@@ -109,8 +113,10 @@ struct Scene {
   void Room(int no, const std::string& text) const;
   // Writes the maze and makes the game, not yet started up.
   void Make(const std::string& script = "");
-  // Make, then play from (x, y) of maze 5, room 1.
+  // Make, then start up (the title timer on), or play from (x, y) of maze 5, room 1.
+  void Load(const std::string& script = "");
   void Play(const std::string& script = "", int x = 33, int y = 38);
+  void Run(const std::string& utf8) { f().RunEventScript(quelmire::FromUtf8(utf8)); }
   quelmire::Form1& f() { return *game->form; }
   quelmire::ObjRecord& obj(int i = 0) { return game->form->Obj(i); }
   int64_t ms() { return game->plat->NowUs() / 1000; }
@@ -121,6 +127,13 @@ struct Scene {
   std::vector<int> Sounds();
   // Keeps a screenshot for a person to look at when QUELMIRE_TEST_SHOTS names a folder.
   void KeepShot(const std::string& name) const;
+  // The visible surface's pixels now.
+  std::vector<uint8_t> Screen();
+  // A script line that calls `probe` at that time, between the game's own waits.
+  std::string Probe(long long ms) const {
+    return Line(ms, "state " + (dir / "probe.json").string());
+  }
+  std::function<void(long long ms)> probe;
 
   TempDir dir;
   MazeFile maze;
