@@ -1,8 +1,7 @@
-// The screens in the running game: title to play and back, the pause screen from play, a
-// save made at a warp loaded from the next title, game over and the ending back to the title.
+// The screens in the running game (start-up and both timers): a new game, a save made at a
+// warp, the pause screen from play, back to the title and loading the save; game over and the
+// ending back to the title.
 #include <gtest/gtest.h>
-
-#include <memory>
 
 #include "screens_support.h"
 
@@ -10,169 +9,80 @@ namespace {
 
 using namespace screens_test;
 
-std::string At(long long ms, const std::string& action) {
-  return std::to_string(ms) + " " + action + "\n";
-}
-
-std::string Presses(const std::string& key, long long from, long long to, long long step) {
-  std::string s;
-  for (long long ms = from; ms < to; ms += step) s += At(ms, "press " + key);
-  return s;
-}
-
-// The whole game (start-up and both timers) on a game folder, until the script quits.
-struct Game {
-  Game(const std::function<std::string(const Probes&)>& script,
-       const std::function<void(const fs::path&)>& prepare) {
-    CopyGameData(dir.path());
-    prepare(dir.path());
-    g = std::make_unique<HeadlessGame>(dir.path(), InTimeOrder(script(probes)));
-    probes.Install(*g);
-  }
-  void Run() { EXPECT_THROW(g->form->Run(), platform::ExitRequest); }
-  quelmire::Form1& f() { return *g->form; }
-  TempDir dir;
-  Probes probes;
-  std::unique_ptr<HeadlessGame> g;
-};
-
-struct Seen {
-  long long ms;
-  bool timer1, timer2;
-  int x, y, maze, room, life, cursor;
-  bool pauseShown;
-};
-
 // Whether the pause screen is on the visible surface: orb 7's frame at (96, 128).
 bool PauseShown(quelmire::Form1& f) {
-  const auto& s = *f.PrimarySurface;
-  const auto& sheet = *f.CharSurface(1);
   for (int y = 0; y < 50; ++y) {
     for (int x = 0; x < 64; ++x) {
-      const uint8_t src = sheet.At(198 + x, 128 + y);
-      if (src != 2 && s.At(96 + x, 128 + y) != src) return false;
+      const uint8_t src = f.CharSurface(1)->At(198 + x, 128 + y);
+      if (src != 2 && f.PrimarySurface->At(96 + x, 128 + y) != src) return false;
     }
   }
   return true;
 }
 
-void Record(Game& game, std::vector<Seen>& seen) {
-  game.probes.probe = [&game, &seen](long long ms) {
-    auto& f = game.f();
-    seen.push_back({ms, f.Timer1.Enabled, f.Timer2.Enabled, f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind,
-                    f.RoomNo, f.Life, TitleCursor(*game.g), PauseShown(f)});
+// Runs the whole game on the scene, made, until its script quits; at each probe: the timers, the
+// heroine's cell, maze and room, her life, the title's cursor and whether the pause screen shows.
+using Seen = std::tuple<bool, bool, int, int, int, int, int, int, bool>;
+std::vector<Seen> RunGame(Scene& s) {
+  std::vector<Seen> seen;
+  s.probe = [&](long long) {
+    auto& f = s.f();
+    seen.emplace_back(f.Timer1.Enabled, f.Timer2.Enabled, f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind,
+                      f.RoomNo, f.Life, TitleCursor(s), PauseShown(f));
   };
+  EXPECT_THROW(s.f().Run(), platform::ExitRequest);
+  return seen;
 }
 
-TEST(ScreensFlow, NewGameIntroPlayPauseAndBackToTheTitleWithTheBundledWorld) {
-  Game game(
-      [](const Probes& p) {
-        return At(2000, "press Z") + Presses("Z", 4000, 6200, 700) + p.At(12500) +  // play
-               At(12600, "down Escape") + p.At(13000) + At(13200, "up Escape") +    // paused
-               p.At(13500) + At(13600, "press Escape") + p.At(14000) +              // closed
-               At(14100, "press Escape") + p.At(14500) + At(14600, "press T") +     // title
-               p.At(17000) + At(17100, "quit");
-      },
-      [](const fs::path&) {});
-  std::vector<Seen> seen;
-  Record(game, seen);
-  game.Run();
-  ASSERT_EQ(seen.size(), 6u);
-  // In play at the start of room 1.
-  EXPECT_TRUE(seen[0].timer1);
-  EXPECT_FALSE(seen[0].timer2);
-  EXPECT_EQ(seen[0].maze, 5);
-  EXPECT_EQ(seen[0].room, 1);
-  EXPECT_EQ(seen[0].life, 3);
-  EXPECT_FALSE(seen[0].pauseShown);
-  // Escape opens the pause screen (it is drawn once the opening press is released) and it
-  // stays open after the release.
-  EXPECT_TRUE(seen[1].timer1);
-  EXPECT_TRUE(seen[2].pauseShown);
-  // A new press closes it; play goes on.
-  EXPECT_FALSE(seen[3].pauseShown);
-  EXPECT_TRUE(seen[3].timer1);
-  // T on the pause screen: back to the title, cursor on NEW GAME (no saves).
-  EXPECT_TRUE(seen[4].pauseShown);
-  EXPECT_FALSE(seen[5].timer1);
-  EXPECT_TRUE(seen[5].timer2);
-  EXPECT_EQ(seen[5].cursor, 0);
-}
-
-// A world where the start cell warps to (40, 38) of the same room, with the save prompt.
-void WarpWorld(const fs::path& d) {
-  WriteSmallWorld(d, "ev,33,38,\"jp005,040,038,001\"\r\n@\r\n");
-}
-
-TEST(ScreensFlow, ASaveMadeAtAWarpIsOfferedByTheNextTitleAndLoadsToTheSamePlace) {
-  Game game(
-      [](const Probes& p) {
-        return At(2000, "press Z") + Presses("Z", 4000, 6200, 700) +  // new game
-               At(12500, "press Up") +                                // the warp
-               At(15000, "press Down") + At(15300, "press Z") +       // save prompt: slot 1
-               p.At(17000) + At(17100, "press T") +                   // back to the title
-               p.At(20000) + At(20100, "press Z") + p.At(21000) + At(21100, "quit");
-      },
-      WarpWorld);
-  std::vector<Seen> seen;
-  Record(game, seen);
-  game.Run();
-  ASSERT_EQ(seen.size(), 3u);
-  EXPECT_TRUE(fs::exists(game.dir / "savedata1.sav"));
-  EXPECT_EQ(seen[0].x, 40);
-  EXPECT_EQ(seen[1].cursor, 1) << "the new save is LOAD 1, white, under the cursor";
-  EXPECT_TRUE(seen[1].timer2);
-  EXPECT_TRUE(seen[2].timer1);
-  EXPECT_EQ(seen[2].x, 40);
-  EXPECT_EQ(seen[2].y, 38);
-  EXPECT_EQ(seen[2].maze, 5);
-  EXPECT_EQ(seen[2].room, 1);
+TEST(ScreensFlow, NewGameSaveAtAWarpPauseTitleAndLoadingTheSave) {
+  Scene s;
+  s.Room(1, "ev,33,38,\"jp005,040,038,001\"\r\n@\r\n");  // the start cell warps, with the prompt
+  s.Make(Line(2000, "press Z") + Presses(4000, 6200, 700) + s.Probe(12500) +  // in play
+         Line(12600, "press Up") + Line(15000, "press Down") +                // the warp
+         Line(15300, "press Z") + s.Probe(17000) +                            // saved in slot 1
+         Line(17100, "down Escape") + s.Probe(17500) + Line(17700, "up Escape") +
+         s.Probe(18000) +  // paused: drawn once the opening press is up, and stays
+         Line(18100, "press Escape") + s.Probe(18500) +  // a new press closes it
+         Line(18600, "press Escape") + s.Probe(19000) + Line(19100, "press T") + s.Probe(21500) +
+         Line(21600, "press Z") + s.Probe(22500) + Line(22600, "quit"));
+  const auto seen = RunGame(s);
+  // In play at the start, then at the warp's target; paused at probes 3 and 5; the title at
+  // probe 6, its cursor on the new save (LOAD 1); then the loaded game.
+  std::vector<Seen> want(8, Seen{true, false, 40, 38, 5, 1, 3, -1, false});
+  std::get<2>(want[0]) = 33;
+  std::get<8>(want[3]) = std::get<8>(want[5]) = true;
+  want[6] = {false, true, 40, 38, 5, 1, 3, 1, false};
+  EXPECT_EQ(seen, want);
+  EXPECT_TRUE(fs::exists(s.dir / "savedata1.sav"));
 }
 
 TEST(ScreensFlow, LosingTheLastLifePlaysGameOverThenTheTitle) {
-  // A save with one life beside a jelly; walk into it.
-  Game game(
-      [](const Probes& p) {
-        return At(2000, "press Z") + At(2200, "down Right") + At(5000, "up Right") + p.At(5100) +
-               At(8500, "press Z") + p.At(11000) + At(11100, "quit");
-      },
-      [](const fs::path& d) {
-        WriteSmallWorld(d, "mo,36,38,6,0,11,0,\"\"\r\n@\r\n");
-        SaveData s;
-        s.life = 1;
-        WriteSave(d, 1, s);
-      });
-  std::vector<Seen> seen;
-  Record(game, seen);
-  game.Run();
+  Scene s;
+  s.Room(1, "mo,36,38,6,0,11,0,\"\"\r\n@\r\n");  // a jelly beside the start cell
+  s.Make(Line(2000, "press Z") + Line(2200, "down Right") + Line(5000, "up Right") + s.Probe(5100) +
+         Line(8500, "press Z") + s.Probe(11000) + Line(11100, "quit"));
+  WriteSave(s, 1, 1);  // with one life; walk into it
+  const auto seen = RunGame(s);
   ASSERT_EQ(seen.size(), 2u);
-  EXPECT_LT(seen[0].life, 1);
-  EXPECT_FALSE(seen[1].timer1);
-  EXPECT_TRUE(seen[1].timer2);
-  EXPECT_EQ(game.f().SongNo, 1) << "the title's song again";
+  EXPECT_LT(std::get<6>(seen[0]), 1);
+  EXPECT_EQ(std::tuple(std::get<0>(seen[1]), std::get<1>(seen[1]), s.f().SongNo),
+            std::tuple(false, true, 1));  // the title's song again
 }
 
 TEST(ScreensFlow, AScriptsFnPlaysTheWholeEndingThenTheTitle) {
-  Game game(
-      [](const Probes& p) {
-        return At(2000, "press Z") + At(2500, "press Up") + p.At(3000) + At(111500, "press Z") +
-               p.At(115000) + At(115100, "quit");
-      },
-      [](const fs::path& d) {
-        WriteSmallWorld(d, "ev,33,38,\"fn\"\r\n@\r\n");
-        WriteSave(d, 1, SaveData{});
-      });
-  std::vector<Seen> seen;
-  Record(game, seen);
-  game.Run();
+  Scene s;
+  s.Room(1, "ev,33,38,\"fn\"\r\n@\r\n");
+  s.Make(Line(2000, "press Z") + Line(2500, "press Up") + s.Probe(3000) + Line(111500, "press Z") +
+         s.Probe(115000) + Line(115100, "quit"));
+  WriteSave(s, 1);
+  const auto seen = RunGame(s);
   ASSERT_EQ(seen.size(), 2u);
   // Mid-ending: the ending runs inside the play tick, no timer switched yet.
-  EXPECT_TRUE(seen[0].timer1);
-  EXPECT_FALSE(seen[0].timer2);
-  EXPECT_FALSE(seen[1].timer1);
-  EXPECT_TRUE(seen[1].timer2);
-  EXPECT_EQ(game.f().EndingFlag, 0);
-  EXPECT_EQ(game.f().RoomNo, -1) << "the ending left the room; the title has not loaded a game";
+  EXPECT_EQ(std::tuple(std::get<0>(seen[0]), std::get<1>(seen[0]), std::get<0>(seen[1]),
+                       std::get<1>(seen[1])),
+            std::tuple(true, false, false, true));
+  // The ending left the room; the title has not loaded a game.
+  EXPECT_EQ(std::tuple(s.f().EndingFlag, s.f().RoomNo), std::tuple(0, -1));
 }
 
 }  // namespace
