@@ -10,71 +10,32 @@ namespace {
 
 using namespace testing_support;
 
-struct Fired {
-  int timer;
-  int64_t due, now;
-};
-
-// A game in play in a small room: a floor to stand on, nothing else.
-struct PlayingGame {
-  explicit PlayingGame(const std::string& script = "") {
-    CopyGameData(dir.path());
-    MazeFile maze(3);
-    maze.Fill(20, 20, 60, 39, 0);
-    maze.Write(dir.path(), 0);
-    WriteRoom(dir.path(), 1, "@\r\n");
-    game = std::make_unique<HeadlessGame>(dir.path(), script);
-    StartPlay(*game, 0, 1, 40, 39);
-  }
-  TempDir dir;
-  std::unique_ptr<HeadlessGame> game;
-};
-
-TEST(EventLoop, PlayTicksFollowTheGridAndAnOverrunIsFollowedByOneTick) {
-  PlayingGame play;
-  HeadlessGame& g = *play.game;
-  auto& f = *g.form;
-  std::vector<Fired> fired;
+TEST(EventLoop, PlayTicksFollowTheGridAnOverrunIsFollowedByOneTickAndTimersSwitchFromNow) {
+  Scene s;
+  s.Play();
+  auto& f = s.f();
+  std::vector<std::tuple<int, int64_t, int64_t>> fired;  // timer, due, now
   f.OnTimerFired = [&](int timer, int64_t due, int64_t now) {
-    fired.push_back({timer, due, now});
-    if (fired.size() == 3) g.plat->Sleep(130);  // this tick overruns by more than two ticks
+    fired.emplace_back(timer, due, now);
+    if (fired.size() == 3) s.game->plat->Sleep(130);  // this tick overruns by more than two
+    if (fired.size() == 7) std::tie(f.Timer1.Enabled, f.Timer2.Enabled) = std::tuple(false, true);
     if (fired.size() == 8) throw platform::ExitRequest{0};
   };
-  const int64_t start = g.plat->NowUs();
+  const int64_t t0 = s.game->plat->NowUs();
   EXPECT_THROW(f.RunTimers(), platform::ExitRequest);
-  ASSERT_EQ(fired.size(), 8u);
-  for (const auto& t : fired) EXPECT_EQ(t.timer, 1);
-  // Ticks 1..3 on the grid.
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(fired[k].due, start + 48000 * (k + 1));
-    EXPECT_EQ(fired[k].now, fired[k].due);
-  }
-  // Tick 3 ran to start + 144 + 130 + 1 (its own yield): one tick at once, not three.
-  EXPECT_EQ(fired[3].now, start + 144000 + 131000);
-  // Then back on the original grid.
-  EXPECT_EQ(fired[4].due, start + 48000 * 6);
-  EXPECT_EQ(fired[5].due, start + 48000 * 7);
-  EXPECT_EQ(fired[5].now, fired[5].due);
-}
-
-TEST(EventLoop, SwitchingTimersStartsTheNewIntervalFromNow) {
-  PlayingGame play;
-  HeadlessGame& g = *play.game;
-  auto& f = *g.form;
-  std::vector<Fired> fired;
-  f.OnTimerFired = [&](int timer, int64_t due, int64_t now) {
-    fired.push_back({timer, due, now});
-    if (fired.size() == 1) {  // play hands over to the title timer
-      f.Timer1.Enabled = false;
-      f.Timer2.Enabled = true;
-    }
-    if (fired.size() == 2) throw platform::ExitRequest{0};
-  };
-  EXPECT_THROW(f.RunTimers(), platform::ExitRequest);
-  ASSERT_EQ(fired.size(), 2u);
-  EXPECT_EQ(fired[1].timer, 2);
-  // The tick yielded once (1 ms); the title timer is due 10 ms after the tick ended.
-  EXPECT_EQ(fired[1].due, fired[0].now + 1000 + 10000);
+  // Ticks 1..3 on the grid; tick 3 ran to t0 + 144 + 130 + 1 ms (its own yield): one tick at
+  // once, not three, then back on the original grid.
+  const int64_t late = t0 + 144000 + 131000;
+  EXPECT_EQ(fired, (std::vector<std::tuple<int, int64_t, int64_t>>{
+                       {1, t0 + 48000, t0 + 48000},
+                       {1, t0 + 96000, t0 + 96000},
+                       {1, t0 + 144000, t0 + 144000},
+                       {1, late, late},
+                       {1, t0 + 288000, t0 + 288000},
+                       {1, t0 + 336000, t0 + 336000},
+                       {1, t0 + 384000, t0 + 384000},
+                       // The title timer is due 10 ms after the tick and its 1 ms yield ended.
+                       {2, t0 + 384000 + 1000 + 10000, t0 + 384000 + 1000 + 10000}}));
 }
 
 TEST(EventLoop, TheRunEndsAtMaxMsOrAtACloseWithStatusZero) {
@@ -87,30 +48,22 @@ TEST(EventLoop, TheRunEndsAtMaxMsOrAtACloseWithStatusZero) {
 }
 
 // Keyboard reads in play fall 1 ms after each 48 ms tick; these taps fall between two reads.
+// Escape opens the pause screen, which holds the tick until the next tap of Escape.
 TEST(EventLoop, ATapBetweenTwoTicksActs) {
-  {
-    PlayingGame play("60 press Q 5\n");
-    RunTicks(*play.game, 1);
-    EXPECT_THROW(RunTicks(*play.game, 1), platform::ExitRequest);
-    EXPECT_EQ(play.game->plat->NowUs(), 97000);
+  for (const char* key : {"Q", "Space", "Escape"}) {
+    Scene s;
+    s.Play(std::string("60 press ") + key + " 5\n700 press Escape 12\n");
+    const int status = ExitStatus([&] { s.Tick(2); });
+    EXPECT_EQ(std::tuple(status, s.f().JumpLen > 0, s.ms() > 700),
+              std::tuple(*key == 'Q' ? 0 : -1, *key == 'S', *key == 'E'))
+        << key;
   }
-  {
-    PlayingGame play("60 press Space 5\n");
-    RunTicks(*play.game, 2);
-    EXPECT_GT(play.game->form->JumpLen, 0);
-  }
-  // Escape opens the pause screen, which holds the tick until the next tap of Escape.
-  PlayingGame play("60 press Escape 5\n700 press Escape 12\n");
-  RunTicks(*play.game, 2);
-  EXPECT_GT(play.game->plat->NowUs(), 700000);
-  EXPECT_TRUE(play.game->form->Timer1.Enabled);
 }
 
 TEST(EventLoop, ACloseRequestQuitsWithin100MsFromEveryWait) {
   using quelmire::Form1;
   auto title = [](Form1& f) {
-    f.Timer1.Enabled = false;
-    f.Timer2.Enabled = true;
+    std::tie(f.Timer1.Enabled, f.Timer2.Enabled) = std::tuple(false, true);
     f.RunTimers();
   };
   const struct {
@@ -133,19 +86,12 @@ TEST(EventLoop, ACloseRequestQuitsWithin100MsFromEveryWait) {
       {"ending credits", "", 40000, [](Form1& f) { f.PlayEnding(); }},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.where);
-    PlayingGame play(c.script + std::to_string(c.closeMs) + " close\n");
-    HeadlessGame& g = *play.game;
-    int status = -1;
-    try {
-      c.run(*g.form);
-    } catch (const platform::ExitRequest& e) {
-      status = e.status;
-    }
-    EXPECT_EQ(status, 0);
-    EXPECT_LE(g.plat->NowUs(), (c.closeMs + 100) * 1000);
+    Scene s;
+    s.Play(c.script + std::to_string(c.closeMs) + " close\n");
+    EXPECT_EQ(ExitStatus([&] { c.run(s.f()); }), 0) << c.where;
+    EXPECT_LE(s.ms(), c.closeMs + 100) << c.where;
     // Through QuitGame: the timers are off.
-    EXPECT_FALSE(g.form->Timer1.Enabled || g.form->Timer2.Enabled);
+    EXPECT_FALSE(s.f().Timer1.Enabled || s.f().Timer2.Enabled) << c.where;
   }
 }
 
