@@ -38,15 +38,6 @@ TEST(EventLoop, PlayTicksFollowTheGridAnOverrunIsFollowedByOneTickAndTimersSwitc
                        {2, t0 + 384000 + 1000 + 10000, t0 + 384000 + 1000 + 10000}}));
 }
 
-TEST(EventLoop, TheRunEndsAtMaxMsOrAtACloseWithStatusZero) {
-  for (const char* ms : {"1234", "100000"}) {
-    TempDir tmp;
-    WriteFile(tmp / "in.txt", "300 close\n");
-    RunResult r = RunQuelmire({"--headless", "--max-ms", ms, "--input", (tmp / "in.txt").string()});
-    EXPECT_EQ(r.status, 0) << r.err;
-  }
-}
-
 // Keyboard reads in play fall 1 ms after each 48 ms tick; these taps fall between two reads.
 // Escape opens the pause screen, which holds the tick until the next tap of Escape.
 TEST(EventLoop, ATapBetweenTwoTicksActs) {
