@@ -40,49 +40,38 @@ int PixelY(const quelmire::ObjRecord& o) {
   return o.Y * 32 + o.OffY;
 }
 
-TEST(ThingWalkers, KindOneWalksAtItsSpeedAndTurnsAtTheLedge) {
-  Things s;  // the floor ends at column 60
+TEST(ThingWalkers, KindOneTurnsAtTheLedgeKindSixWalksOffFallsAtEightAndTurnsAtAWall) {
+  Things s;  // the floor ends at column 60; below, a lower floor with a wall at column 66
   s.maze.Fill(61, 51, 100, 51, 13);
-  s.Start("mo,58,50,1,0,0,2,\"\"\n@\n", 30, 50);
+  s.maze.Fill(55, 55, 90, 55, 1);
+  s.maze.Fill(66, 50, 66, 54, 0);
+  s.Start("mo,58,50,1,0,0,2,\"\"\nmo,60,50,6,0,11,2,\"\"\n@\n", 30, 50);
   auto& w = s.obj(1);
+  auto& six = s.obj(2);
   s.Tick(10);  // the first tick only takes up the speed
   EXPECT_EQ(std::tuple(PixelX(w), w.VX), std::tuple(58 * 32 + 18, 2));
-  int most = 0;
-  for (int k = 10; k < 40; ++k) {
-    s.Tick();
-    most = std::max(most, PixelX(w));
-    EXPECT_EQ(std::tuple(w.Y, w.OffY), std::tuple(50, 0));
-  }
-  // It looks 9 pixels ahead: at 8 past the centre of the last floor cell it turns back.
-  EXPECT_EQ(most, 60 * 32 + 8);
-  EXPECT_EQ(std::tuple(w.Face, PixelX(w), w.VX), std::tuple(1, 60 * 32 + 4, -2));
-  EXPECT_TRUE(w.Frame == 0 || w.Frame == 1);
-}
-
-TEST(ThingWalkers, KindSixWalksOffTheLedgeFallsAtEightAndTurnsAtAWall) {
-  Things s;
-  s.maze.Fill(61, 51, 100, 51, 13);
-  s.maze.Fill(55, 55, 90, 55, 1);  // lower floor
-  s.maze.Fill(66, 50, 66, 54, 0);  // wall on the lower floor
-  s.Start("mo,60,50,6,0,11,2,\"\"\n@\n", 30, 50);
-  auto& w = s.obj(1);
-  int lastY = PixelY(w);
+  int most = 0, lastY = PixelY(six);
   bool fell = false;
-  for (int k = 0; k < 60; ++k, lastY = PixelY(w)) {
+  for (int k = 10; k < 60; ++k, lastY = PixelY(six)) {
     s.Tick();
-    const int dy = PixelY(w) - lastY;
-    EXPECT_TRUE(dy == 0 || dy == 8) << "tick " << k << " moved " << dy;
-    if (w.VY == 8) {  // it drops where its own cell lost the floor
+    if (k < 40) most = std::max(most, PixelX(w));
+    EXPECT_EQ(std::tuple(w.Y, w.OffY), std::tuple(50, 0));
+    EXPECT_TRUE(PixelY(six) == lastY || PixelY(six) == lastY + 8) << k;
+    if (six.VY == 8) {  // it drops where its own cell lost the floor
       fell = true;
-      EXPECT_EQ(std::tuple(PixelX(w), w.VX, w.Frame), std::tuple(61 * 32 - 8, 0, 11));
+      EXPECT_EQ(std::tuple(PixelX(six), six.VX, six.Frame), std::tuple(61 * 32 - 8, 0, 11));
+    }
+    // It looks 9 pixels ahead: at 8 past the centre of the last floor cell it turns back.
+    if (k == 39) {
+      EXPECT_EQ(std::tuple(w.Face, PixelX(w), w.VX), std::tuple(1, 60 * 32 + 4, -2));
     }
   }
-  EXPECT_TRUE(fell);
-  EXPECT_EQ(std::tuple(PixelY(w), w.Face), std::tuple(54 * 32, 0));  // on the lower floor
+  EXPECT_EQ(std::tuple(most, fell, PixelY(six), six.Face),
+            std::tuple(60 * 32 + 8, true, 54 * 32, 0));
+  EXPECT_TRUE(w.Frame == 0 || w.Frame == 1);
   s.Tick(100);
-  EXPECT_EQ(w.Face, 1);  // turned at the wall of column 66
-  EXPECT_LE(PixelX(w), 65 * 32 + 8);
-  EXPECT_TRUE(w.Frame == 11 || w.Frame == 12);
+  EXPECT_EQ(six.Face, 1);  // turned at the wall of column 66
+  EXPECT_TRUE(PixelX(six) <= 65 * 32 + 8 && (six.Frame == 11 || six.Frame == 12));
 }
 
 TEST(ThingWalkers, WatchfulWalkerPausesTwelveTicksAndTurnsToAPlayerBehindIt) {
@@ -263,52 +252,38 @@ std::vector<int> Thrown(quelmire::Form1& f) {
   return {f.Life, p.VX, p.VY, p.Param, p.Delay, f.JumpLen, f.AirTime};
 }
 
-TEST(ThingTouch, AnEnemyHurtsAndThrowsTheHeroineAwayFromIt) {
+TEST(ThingTouch, EnemiesHurtAndThrowHerAwayFollowersOnlyPushAndEachKindHasItsBox) {
   Things s;
   s.Start("mo,50,50,1,1,0,0,\"\"\nmo,60,50,1,1,0,0,\"\"\n@\n");
   s.obj(1).OffX = 10;  // just to her right: 10 < 20
   StepThings(s.f());
   EXPECT_EQ(Thrown(s.f()), (std::vector<int>{2, -6, -12, 1, 40, 2, 1}));
   // Invulnerable now: another touch does nothing.
-  s.obj(2).X = 50;
-  s.obj(2).OffX = -10;
+  std::tie(s.obj(2).X, s.obj(2).OffX) = std::tuple(50, -10);
   StepThings(s.f());
   EXPECT_EQ(std::tuple(s.f().Life, s.obj(0).VX, s.SoundCount(2)), std::tuple(2, -6, 1));
-}
 
-TEST(ThingTouch, TheTouchBoxesOfTheKinds) {
-  Things s;
-  s.Start("mo,50,50,1,0,0,0,\"\"\n@\n");
+  // A follower to her left throws her right without harm; an inert thing never touches.
+  auto touch = [&](int kind, int offX, int offY) {
+    auto& t = s.obj(1);
+    t = quelmire::ObjRecord{};
+    std::tie(t.X, t.Y, t.Kind, t.Cmd, t.OffX, t.OffY) =
+        std::tuple(50, 50, kind, U"050050", offX, offY);
+    std::tie(s.obj(0).Delay, s.obj(0).VX) = std::tuple(0, 0);
+    s.f().ProcessThing(1);
+    return s.obj(0).Delay != 0;
+  };
+  EXPECT_EQ(std::tuple(touch(8, -8, 0), s.f().Life, s.obj(0).VX), std::tuple(true, 2, 6));
+  EXPECT_FALSE(touch(14, 0, 0));
   const std::tuple<int, int, int> boxes[] = {{1, 20, 20}, {2, 20, 24}, {3, 20, 20},
                                              {4, 20, 32}, {5, 16, 28}, {6, 20, 20},
                                              {7, 16, 20}, {8, 16, 16}, {10, 16, 16}};
-  for (auto [kind, w, h] : boxes) {
-    for (int axis = 0; axis < 2; ++axis) {
-      for (int edge = 0; edge < 2; ++edge) {  // just inside, then on the edge
-        auto& t = s.obj(1);
-        t = quelmire::ObjRecord{};
-        std::tie(t.X, t.Y, t.Kind, t.Cmd) = std::tuple(50, 50, kind, U"050050");
-        const int d = (axis == 0 ? w : h) - 1 + edge;
-        (axis == 0 ? t.OffX : t.OffY) = static_cast<int16_t>(d);
-        s.obj(0).Delay = 0;
-        s.f().ProcessThing(1);
-        EXPECT_EQ(s.obj(0).Delay != 0, edge == 0)
-            << "kind " << kind << (axis ? " dy " : " dx ") << d;
-      }
-    }
+  for (auto [kind, w, h] : boxes) {  // just inside, then on the edge
+    EXPECT_EQ(std::tuple(touch(kind, w - 1, 0), touch(kind, w, 0), touch(kind, 0, h - 1),
+                         touch(kind, 0, h)),
+              std::tuple(true, false, true, false))
+        << kind;
   }
-}
-
-TEST(ThingTouch, AFollowerPushesWithoutHarmAndInertThingsNeverTouch) {
-  Things s;
-  s.Start("mo,50,50,8,0,16,0,\"gggggg\"\nmo,49,50,3,0,2,0,\"\"\nmo,50,50,14,4,15,0,\"\"\n@\n");
-  s.obj(1).OffX = -8;  // to her left: thrown right
-  s.f().ProcessThing(1);
-  EXPECT_EQ(std::tuple(s.f().Life, s.obj(0).VX, s.obj(0).Delay), std::tuple(3, 6, 40));
-  s.obj(0).Delay = 0;
-  s.obj(0).VX = 0;
-  s.f().ProcessThing(3);
-  EXPECT_EQ(s.obj(0).Delay, 0);
 }
 
 TEST(ThingTouch, TheBlastPadThrowsHighWithoutHarmSinksAndIsGone) {
@@ -386,21 +361,16 @@ TEST(ThingItems, ItemsInOneTickArePickedUpInSlotOrderEachWithItsKeyHeartsRaiseTh
   EXPECT_GE(s.SoundCount(5), 1);
 }
 
-TEST(ThingItems, CountsStopAt255AndAFullTakenListReusesItsLastEntry) {
+TEST(ThingItems, CountsStopAt255AFullTakenListReusesItsLastEntryAndTheMessagesNameTheItem) {
   Things s;
   s.Start("it,50,50,3\n@\n");
   auto& f = s.f();
   f.ItemCount(3) = 255;
   for (int j = 1; j <= 511; ++j) f.TakenList(j) = U"x";
   s.Tick();
-  EXPECT_EQ(std::tuple(f.ItemCount(3), s.obj(1).Kind), std::tuple(255, 0));
-  EXPECT_EQ(std::tuple(f.TakenList(511), f.TakenList(510)), std::tuple(U" 50 50 5", U"x"));
-}
-
-TEST(ThingItems, TheMessagesNameTheItemAndEndWithItsNumberForThePicture) {
-  Things s;
-  s.Start("@\n");
-  auto& f = s.f();
+  EXPECT_EQ(std::tuple(f.ItemCount(3), s.obj(1).Kind, f.TakenList(511), f.TakenList(510)),
+            std::tuple(255, 0, U" 50 50 5", U"x"));
+  // A message ends with the item's number for the picture; hearts add a line.
   EXPECT_EQ(f.ItemMessage(12), U"r\u3000\u3000\u3000b月の鍵wをr\u3000\u3000\u3000手に入れた。i12");
   EXPECT_EQ(f.ItemMessage(5).substr(f.ItemMessage(5).size() - 3), U"i 5");
   EXPECT_EQ(f.ItemMessage(8),
