@@ -1,6 +1,8 @@
 // The screens in the running game (start-up and both timers): a new game, a save made at a
 // warp, the pause screen from play, back to the title and loading the save; game over and the
-// ending back to the title.
+// ending back to the title. And the pause screen alone: it opens on a held Escape without
+// closing again, closes on a new press once Escape is released, ends the program on Q, and
+// shows the held items.
 #include <gtest/gtest.h>
 
 #include "screens_support.h"
@@ -83,6 +85,54 @@ TEST(ScreensFlow, AScriptsFnPlaysTheWholeEndingThenTheTitle) {
             std::tuple(true, false, false, true));
   // The ending left the room; the title has not loaded a game.
   EXPECT_EQ(std::tuple(s.f().EndingFlag, s.f().RoomNo), std::tuple(0, -1));
+}
+
+TEST(PauseScreen, ItClosesOnANewEscapeOnlyOnceThatIsReleasedAndQEnds) {
+  // Escape is down when the screen opens (the press that opened it) and stays down 1 s; a
+  // closing press held 1 s holds the screen until it is up again.
+  const std::tuple<std::string, long long, long long> cases[] = {
+      {"0 down Escape\n1000 up Escape\n2000 press Escape\n", 2000, 2200},
+      {"500 down Escape\n1500 up Escape\n", 1500, 1700},
+      {"500 press Q\n", 500, 600}};
+  for (const auto& [script, minMs, maxMs] : cases) {
+    Scene s;
+    s.Play(script);
+    auto& f = s.f();
+    const long long frames = f.FrameCount;
+    const bool quits = ExitStatus([&] { f.ShowPauseMenu(); }) == 0;
+    EXPECT_TRUE(s.ms() >= minMs && s.ms() < maxMs) << s.ms() << " ms after " << script;
+    // One pass of the screen is a 48 ms sleep and a yield: the animation counter went round.
+    EXPECT_NE(f.FrameCount, frames);
+    EXPECT_EQ(std::tuple(f.Timer1.Enabled, f.Timer2.Enabled), std::tuple(!quits, false));
+  }
+}
+
+TEST(PauseScreen, HeldItemsShowTheirPicturesAndNames) {
+  // Looked at twice: with nothing held, and with orb 1, key 10, the fairy shoes (34) and 255
+  // crystals (a byte: three digits at most).
+  Scene s;
+  s.Play(s.Probe(300) + s.Probe(600) + "900 press Escape\n");
+  auto& f = s.f();
+  std::vector<std::vector<uint8_t>> shots;
+  s.probe = [&](long long) {
+    shots.push_back(s.Screen());
+    std::tie(f.ItemCount(1), f.ItemCount(10), f.ItemCount(34), f.ItemCount(0)) =
+        std::tuple(1, 1, 1, 255);
+  };
+  f.ShowPauseMenu();
+  ASSERT_EQ(shots.size(), 2u);
+  const std::tuple<const char*, int, int, int, int, bool> areas[] = {
+      {"orb 1", 32, 174, 64, 206, true},     {"orb 1's name", 15, 208, 80, 224, true},
+      {"key 10", 280, 64, 312, 96, true},    {"key 10's name", 316, 79, 380, 95, true},
+      {"item 34", 520, 224, 552, 256, true}, {"crystals", 82, 55, 136, 79, true},
+      {"orb 2", 192, 254, 224, 286, false}};
+  for (const auto& [what, left, top, right, bottom, changes] : areas) {
+    int changed = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) changed += shots[0][y * 640 + x] != shots[1][y * 640 + x];
+    }
+    EXPECT_TRUE(changes ? changed > 20 : changed == 0) << what << ": " << changed;
+  }
 }
 
 }  // namespace
