@@ -82,6 +82,8 @@ HeadlessGame::HeadlessGame(const fs::path& dataDir, const std::string& script) {
 
 namespace {
 
+// The dumps' JSON: objects, arrays, texts (control characters escaped), numbers, true, false
+// and null.
 struct Parser {
   const std::string& s;
   size_t i = 0;
@@ -97,28 +99,18 @@ struct Parser {
     if (Peek() != c) Fail("unexpected character");
     ++i;
   }
-  bool Word(const std::string& w) {
-    if (s.compare(i, w.size(), w) != 0) return false;
-    i += w.size();
-    return true;
-  }
   std::string Str() {
+    static const std::string kFrom = "ntrbf\"\\/", kTo = "\n\t\r\b\f\"\\/";
     Expect('"');
     std::string out;
-    while (i < s.size() && s[i] != '"') {
-      char c = s[i++];
-      if (c == '\\') {
-        if (i >= s.size()) Fail("bad escape");
-        c = s[i++];
-        if (c == 'u') {  // the dumps escape control characters only: one UTF-8 unit
-          unsigned v = static_cast<unsigned>(std::stoul(s.substr(i, 4), nullptr, 16));
-          i += 4;
-          if (v >= 0x80) Fail("escape past ASCII");
-          c = static_cast<char>(v);
-        } else {
-          const std::string from = "ntrbf", to = "\n\t\r\b\f";
-          if (from.find(c) != std::string::npos) c = to[from.find(c)];
-        }
+    for (char c; i < s.size() && (c = s[i]) != '"'; ++i) {
+      if (c == '\\' && s.compare(i, 2, "\\u") == 0) {
+        const unsigned long v = std::stoul(s.substr(i + 2, 4), nullptr, 16);
+        if (v >= 0x80) Fail("escape past ASCII");
+        c = static_cast<char>(v), i += 5;
+      } else if (c == '\\') {
+        if (++i >= s.size() || kFrom.find(s[i]) == std::string::npos) Fail("bad escape");
+        c = kTo[kFrom.find(s[i])];
       }
       out += c;
     }
@@ -127,13 +119,10 @@ struct Parser {
   }
   Json Value() {
     Json v;
-    const char c = Peek();
+    const char c = Peek(), close = c == '{' ? '}' : ']';
     if (c == '{' || c == '[') {
-      const char close = c == '{' ? '}' : ']';
       v.type = c == '{' ? Json::Object : Json::Array;
-      ++i;
-      if (Peek() == close) return ++i, v;
-      do {
+      for (++i; Peek() != close; Peek() == ',' && ++i) {
         if (c == '[') {
           v.arr.push_back(Value());
         } else {
@@ -141,28 +130,23 @@ struct Parser {
           Expect(':');
           v.obj[k] = Value();
         }
-      } while (Peek() == ',' && ++i);
+      }
       Expect(close);
     } else if (c == '"') {
-      v.type = Json::String;
-      v.str = Str();
-    } else if (Word("true") || Word("false")) {
-      v.type = Json::Bool;
-      v.b = s[i - 1] == 'e' && s[i - 2] == 'u';
-    } else if (!Word("null")) {
+      std::tie(v.type, v.str) = std::pair(Json::String, Str());
+    } else if (s.compare(i, 4, "true") == 0 || s.compare(i, 5, "false") == 0) {
+      std::tie(v.type, v.b) = std::pair(Json::Bool, s[i] == 't');
+      i += v.b ? 4 : 5;
+    } else if (s.compare(i, 4, "null") == 0) {
+      i += 4;
+    } else {
       size_t used = 0;
-      v.num = std::stod(s.substr(i, 32), &used);
+      std::tie(v.type, v.num) = std::pair(Json::Number, std::stod(s.substr(i, 32), &used));
       i += used;
-      v.type = Json::Number;
     }
     return v;
   }
 };
-
-const Json& Missing() {
-  static Json none;
-  return none;
-}
 
 }  // namespace
 
@@ -173,14 +157,12 @@ const Json& Json::operator[](const std::string& key) const {
 }
 
 const Json& Json::operator[](size_t i) const {
-  if (i >= arr.size()) return Missing();
-  return arr[i];
+  static const Json missing;
+  return i < arr.size() ? arr[i] : missing;
 }
 
 Json ParseJson(const std::string& text) {
-  Parser p{text};
-  Json v = p.Value();
-  return v;
+  return Parser{text}.Value();
 }
 
 }  // namespace testing_support
