@@ -28,43 +28,36 @@ TEST(EventScript, FlagsConditionsAndTheSkipPastMarkers) {
     int flag10;
     std::string script, flags;
   } cases[] = {
-      // Empty or unknown text changes nothing. "if" with N markers to count past: the true
-      // path goes on after the (N+1)-th "#"; too few markers: the end; a marker as the last
-      // character; no condition: true; "ed" ends the script.
-      {0, "", "0000"},
-      {0, "x", "0000"},
-      {0, "FG100=01", "0000"},
-      {0, "]#%&", "0000"},
+      // clang-format off
+      // Empty or unknown text changes nothing.
+      {0, "", "0000"}, {0, "x", "0000"}, {0, "FG100=01", "0000"}, {0, "]#%&", "0000"},
       {0, "  edfg100=01", "0000"},
-      {1, "iffl010=01,0fg100=01ed#fg101=01", "0100"},
-      {0, "iffl010=01,0fg100=01ed#fg101=01", "1000"},
+      // "if" with N markers to count past: the true path goes on after the (N+1)-th "#"; too
+      // few markers: the end; a marker as the last character; no condition: true; "ed" ends
+      // the script.
+      {1, "iffl010=01,0fg100=01ed#fg101=01", "0100"},  {0, "iffl010=01,0fg100=01ed#fg101=01", "1000"},
       {1, "iffl010=01 1fg100=01ed#fg102=01ed#fg101=01", "0100"},
       {2, "iffl010=01 1fg100=01ed#fg102=01ed#fg101=01", "1000"},
       {1, "iffl010=01/2fg100=01ed#fg102=01#fg103=01#fg101=01", "0100"},
       {1, "iffl010=01,2fg100=01ed#fg102=01#fg101=01", "0000"},
       {0, "iffl010=01,2fg100=01ed#fg102=01#fg101=01", "1000"},
-      {1, "iffl010=01,0fg100=01ed#", "0000"},
-      {0, "if,0fg100=01ed#fg101=01", "0100"},
+      {1, "iffl010=01,0fg100=01ed#", "0000"}, {0, "if,0fg100=01ed#fg101=01", "0100"},
       {0, "fg100=01edfg101=01", "1000"},
       // Operators ("%": a divisor; never for items), and several conditions at once.
-      {0, "iffl005<04,0ed#fg100=01", "1000"},
-      {0, "iffl005>02,0ed#fg100=01", "1000"},
-      {0, "iffl005%04,0ed#fg100=01", "1000"},
-      {0, "iffl005%03,0ed#fg100=01", "0000"},
-      {0, "iffl005!03,0ed#fg100=01", "0000"},
-      {0, "ifit007=03,0ed#fg100=01", "1000"},
-      {0, "ifit007<09,0ed#fg100=01", "1000"},
-      {0, "ifit007%04,0ed#fg100=01", "0000"},
-      {0, "iffl005=03it007>02,0ed#fg100=01", "1000"},
-      {0, "iffl005=04it007>02,0ed#fg100=01", "0000"},
+      {0, "iffl005<04,0ed#fg100=01", "1000"}, {0, "iffl005>02,0ed#fg100=01", "1000"},
+      {0, "iffl005%04,0ed#fg100=01", "1000"}, {0, "iffl005%03,0ed#fg100=01", "0000"},
+      {0, "iffl005!03,0ed#fg100=01", "0000"}, {0, "ifit007=03,0ed#fg100=01", "1000"},
+      {0, "ifit007<09,0ed#fg100=01", "1000"}, {0, "ifit007%04,0ed#fg100=01", "0000"},
+      {0, "iffl005=03it007>02,0ed#fg100=01", "1000"}, {0, "iffl005=04it007>02,0ed#fg100=01", "0000"},
       {0, "iffl005=03it007>05,0ed#fg100=01", "0000"},
       // A flag or item that does not exist never holds.
-      {0, "iffl512=00,0ed#fg100=01", "0000"},
-      {0, "ifit128=00,0ed#fg100=01", "0000"},
+      {0, "iffl512=00,0ed#fg100=01", "0000"}, {0, "ifit128=00,0ed#fg100=01", "0000"},
       {0, "iffl005=03it200=00,0ed#fg100=01", "0000"},
       // Set, add, subtract (any other operator adds), clamped to 0..255.
       {0, "fg100=05,fg100+03,fg100-01 fg101+02fg101*04", "7600"},
-      {0, "fg100-05fg101=99fg101+99fg101+99fg101+99fg102=-5", "0(255)00"}};
+      {0, "fg100-05fg101=99fg101+99fg101+99fg101+99fg102=-5", "0(255)00"},
+      // clang-format on
+  };
   for (const auto& c : cases) {
     std::tie(f.Flags(10), f.Flags(5), f.ItemCount(7), f.QuietMode) =
         std::tuple(c.flag10, 3, 3, True);

@@ -1,8 +1,7 @@
 // The screens in the running game (start-up and both timers): a new game, a save made at a
-// warp, the pause screen from play, back to the title and loading the save; game over and the
-// ending back to the title. And the pause screen alone: it opens on a held Escape without
-// closing again, closes on a new press once Escape is released, ends the program on Q, and
-// shows the held items.
+// warp, the pause screen from play, back to the title and loading the save. And the pause screen
+// alone: it opens on a held Escape without closing again, closes on a new press once Escape is
+// released, ends the program on Q, and shows the held items.
 #include <gtest/gtest.h>
 
 #include "screens_support.h"
@@ -56,35 +55,6 @@ TEST(ScreensFlow, NewGameSaveAtAWarpPauseTitleAndLoadingTheSave) {
   want[6] = {false, true, 40, 38, 5, 1, 3, 1, false};
   EXPECT_EQ(seen, want);
   EXPECT_TRUE(fs::exists(s.dir / "savedata1.sav"));
-}
-
-TEST(ScreensFlow, LosingTheLastLifePlaysGameOverThenTheTitle) {
-  Scene s;
-  s.Room(1, "mo,36,38,6,0,11,0,\"\"\r\n@\r\n");  // a jelly beside the start cell
-  s.Make(Line(2000, "press Z") + Line(2200, "down Right") + Line(5000, "up Right") + s.Probe(5100) +
-         Line(8500, "press Z") + s.Probe(11000) + Line(11100, "quit"));
-  WriteSave(s, 1, 1);  // with one life; walk into it
-  const auto seen = RunGame(s);
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_LT(std::get<6>(seen[0]), 1);
-  EXPECT_EQ(std::tuple(std::get<0>(seen[1]), std::get<1>(seen[1]), s.f().SongNo),
-            std::tuple(false, true, 1));  // the title's song again
-}
-
-TEST(ScreensFlow, AScriptsFnPlaysTheWholeEndingThenTheTitle) {
-  Scene s;
-  s.Room(1, "ev,33,38,\"fn\"\r\n@\r\n");
-  s.Make(Line(2000, "press Z") + Line(2500, "press Up") + s.Probe(3000) + Line(111500, "press Z") +
-         s.Probe(115000) + Line(115100, "quit"));
-  WriteSave(s, 1);
-  const auto seen = RunGame(s);
-  ASSERT_EQ(seen.size(), 2u);
-  // Mid-ending: the ending runs inside the play tick, no timer switched yet.
-  EXPECT_EQ(std::tuple(std::get<0>(seen[0]), std::get<1>(seen[0]), std::get<0>(seen[1]),
-                       std::get<1>(seen[1])),
-            std::tuple(true, false, false, true));
-  // The ending left the room; the title has not loaded a game.
-  EXPECT_EQ(std::tuple(s.f().EndingFlag, s.f().RoomNo), std::tuple(0, -1));
 }
 
 TEST(PauseScreen, ItClosesOnANewEscapeOnlyOnceThatIsReleasedAndQEnds) {

@@ -1,11 +1,8 @@
-// Probes for the screen tests: the shown palette in one word, the title's cursor box, pixels of
-// one colour, and a save written by the game itself.
+// Probes for the screen tests: the shown palette in one word, the title's cursor box, and
+// pixels of one colour.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -59,14 +56,6 @@ inline int TitleCursor(Scene& s) {
     if (box == 40) found = found == -1 ? c : -2;
   }
   return found;
-}
-
-// A save in `slot` written by the game: the start cell (33, 38) of maze 5, room 1.
-inline void WriteSave(Scene& s, int slot, int life = 3) {
-  auto& f = s.f();
-  std::tie(f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.LifeMax, f.Life, f.RoomNo) =
-      std::tuple(33, 38, 5, 3, life, 1);
-  ASSERT_TRUE(f.WriteSaveFile(slot));
 }
 
 }  // namespace screens_test
