@@ -39,9 +39,8 @@ inline std::vector<std::string> Runs(const std::vector<std::string>& looks) {
 inline int CountIndex(const platform::Surface& s, int left, int top, int right, int bottom,
                       int index) {
   int n = 0;
-  for (int y = top; y < bottom; ++y) {
+  for (int y = top; y < bottom; ++y)
     for (int x = left; x < right; ++x) n += s.At(x, y) == index;
-  }
   return n;
 }
 

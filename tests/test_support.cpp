@@ -170,9 +170,8 @@ Json ParseJson(const std::string& text) {
 namespace testing_support {
 
 void MazeFile::Fill(int col0, int row0, int col1, int row1, int tile) {
-  for (int r = row0; r <= row1; ++r) {
+  for (int r = row0; r <= row1; ++r)
     for (int c = col0; c <= col1; ++c) Set(c, r, tile);
-  }
 }
 
 void MazeFile::Write(const fs::path& gameDir, int mazeNo) const {
