@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 namespace testing_support {
 
@@ -37,9 +37,8 @@ TempDir::~TempDir() {
 void CopyGameData(const fs::path& dir) {
   for (const char* sub : {"bitmap", "wave", "midi", "map"}) {
     fs::create_directories(dir / sub);
-    if (fs::exists(BuiltGameDir() / sub)) {
+    if (fs::exists(BuiltGameDir() / sub))
       fs::copy(BuiltGameDir() / sub, dir / sub, fs::copy_options::recursive);
-    }
   }
 }
 
@@ -61,11 +60,8 @@ RunResult RunQuelmire(const std::vector<std::string>& args) {
   std::string cmd = "'" + (BuiltGameDir() / "quelmire").string() + "'";
   for (const auto& a : args) cmd += " '" + a + "'";
   cmd += " 2>'" + (tmp / "err.txt").string() + "' >/dev/null";
-  int raw = std::system(cmd.c_str());
-  RunResult r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.err = ReadFile(tmp / "err.txt");
-  return r;
+  const int raw = std::system(cmd.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(tmp / "err.txt")};
 }
 
 HeadlessGame::HeadlessGame(const fs::path& dataDir, const std::string& script) {
@@ -121,7 +117,6 @@ struct Parser {
     Json v;
     const char c = Peek(), close = c == '{' ? '}' : ']';
     if (c == '{' || c == '[') {
-      v.type = c == '{' ? Json::Object : Json::Array;
       for (++i; Peek() != close; Peek() == ',' && ++i) {
         if (c == '[') {
           v.arr.push_back(Value());
@@ -133,15 +128,15 @@ struct Parser {
       }
       Expect(close);
     } else if (c == '"') {
-      std::tie(v.type, v.str) = std::pair(Json::String, Str());
+      v.str = Str();
     } else if (s.compare(i, 4, "true") == 0 || s.compare(i, 5, "false") == 0) {
-      std::tie(v.type, v.b) = std::pair(Json::Bool, s[i] == 't');
+      v.b = s[i] == 't';
       i += v.b ? 4 : 5;
     } else if (s.compare(i, 4, "null") == 0) {
       i += 4;
     } else {
       size_t used = 0;
-      std::tie(v.type, v.num) = std::pair(Json::Number, std::stod(s.substr(i, 32), &used));
+      v.num = std::stod(s.substr(i, 32), &used);
       i += used;
     }
     return v;
@@ -165,17 +160,18 @@ Json ParseJson(const std::string& text) {
   return Parser{text}.Value();
 }
 
-}  // namespace testing_support
-
-namespace testing_support {
-
 void MazeFile::Fill(int col0, int row0, int col1, int row1, int tile) {
   for (int r = row0; r <= row1; ++r)
     for (int c = col0; c <= col1; ++c) Set(c, r, tile);
 }
 
-void MazeFile::Write(const fs::path& gameDir, int mazeNo) const {
+// map/<prefix>NNN<suffix> under the game folder, the folder made.
+static fs::path MapFile(const fs::path& gameDir, const char* prefix, int no, const char* suffix) {
   fs::create_directories(gameDir / "map");
+  return gameDir / "map" / (prefix + std::to_string(1000 + no).substr(1) + suffix);
+}
+
+void MazeFile::Write(const fs::path& gameDir, int mazeNo) const {
   std::string text;
   text.reserve(65536 * 4);
   for (int r = 0; r < 256; ++r) {
@@ -185,30 +181,20 @@ void MazeFile::Write(const fs::path& gameDir, int mazeNo) const {
     }
     text += "\r\n";
   }
-  char name[32];
-  std::snprintf(name, sizeof name, "maz%03d.map", mazeNo);
-  WriteFile(gameDir / "map" / name, text);
+  WriteFile(MapFile(gameDir, "maz", mazeNo, ".map"), text);
 }
 
 void WriteRoom(const fs::path& gameDir, int roomNo, const std::string& text) {
-  fs::create_directories(gameDir / "map");
-  char name[32];
-  std::snprintf(name, sizeof name, "room%03d.rdt", roomNo);
-  WriteFile(gameDir / "map" / name, text);
+  WriteFile(MapFile(gameDir, "room", roomNo, ".rdt"), text);
 }
 
 void StartPlay(HeadlessGame& game, int maze, int room, int x, int y) {
   auto& f = *game.form;
   f.Form_Load();
   f.Timer2.Enabled = false;
-  auto& p = f.Obj(0);
-  p = quelmire::ObjRecord{};
-  p.X = static_cast<int16_t>(x);
-  p.Y = static_cast<int16_t>(y);
-  p.Kind = static_cast<int16_t>(maze);
-  f.RoomNo = static_cast<int16_t>(room);
-  f.Life = f.LifeMax = 3;
-  f.LookPx = f.LookRow = 0;
+  auto& p = f.Obj(0) = quelmire::ObjRecord{};
+  std::tie(p.X, p.Y, p.Kind, f.RoomNo, f.Life, f.LifeMax, f.LookPx, f.LookRow) =
+      std::tuple(x, y, maze, room, 3, 3, 0, 0);
   f.LoadMazeMap();
   f.LoadRoomData();
   f.Timer1.Enabled = true;
@@ -216,8 +202,7 @@ void StartPlay(HeadlessGame& game, int maze, int room, int x, int y) {
 
 void RunTicks(HeadlessGame& game, int n) {
   for (int k = 0; k < n; ++k) {
-    int64_t now = game.plat->NowUs();
-    game.plat->WaitUntil((now / 48000 + 1) * 48000);
+    game.plat->WaitUntil((game.plat->NowUs() / 48000 + 1) * 48000);
     game.form->Timer1_Timer();
   }
 }

@@ -54,7 +54,6 @@ struct HeadlessGame {
 
 // A minimal JSON value for reading state dumps.
 struct Json {
-  enum Type { Null, Bool, Number, String, Array, Object } type = Null;
   bool b = false;
   double num = 0;
   std::string str;
@@ -67,10 +66,6 @@ struct Json {
   long long Int() const { return static_cast<long long>(num); }
 };
 Json ParseJson(const std::string& text);
-
-}  // namespace testing_support
-
-namespace testing_support {
 
 // A maze written by a test: 256 x 256 tile codes, all `fill` at first.
 struct MazeFile {
