@@ -312,37 +312,34 @@ TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
     quoted ^= c == '"';
     if (c != '\r') loose += c == ' ' && !quoted ? std::string(" , ") : std::string(1, c);
   }
+  auto place = [&](const std::string& line1) { return edited(1, line1); };
   // The text and what the report says; "" for a file that loads.
   const std::pair<std::string, std::string> cases[] = {
-      {loose, ""},
-      {edited(1, " 10  10  6  1  1  2 "), ""},
-      {edited(1, " 247  252  6  20  20  2 "), ""},
-      {edited(1, "+34,38,6,4,3,2"), ""},
-      {edited(2, " 255 "), ""},
-      {edited(1065, "\"-1-1-1\""), ""},
+      // clang-format off
+      {loose, ""}, {place(" 10  10  6  1  1  2 "), ""}, {place(" 247  252  6  20  20  2 "), ""},
+      {place("+34,38,6,4,3,2"), ""}, {edited(2, " 255 "), ""}, {edited(1065, "\"-1-1-1\""), ""},
       {edited(1065, "\"" + std::string(4000, '1') + "\""), ""},
       {"", "line 1: the file ends before the column"},
       {good.substr(0, good.size() - 600), "the file ends before TakenList("},
       {good.substr(0, 300), "the file ends before Flags("},
       {good.substr(0, good.size() - 3), "TakenList(511) has no closing double quote"},
-      {edited(1, " 9  38  6  4  3  2 "), "line 1: the column is 9, outside 10..247"},
-      {edited(1, " 248  38  6  4  3  2 "), "the column is 248"},
-      {edited(1, " 34  9  6  4  3  2 "), "the row is 9"},
-      {edited(1, " 34  253  6  4  3  2 "), "the row is 253"},
-      {edited(1, " 34  38  -1  4  3  2 "), "the maze number is -1, outside 0..999"},
-      {edited(1, " 34  38  1000  4  3  2 "), "the maze number is 1000"},
-      {edited(1, " 34  38  77  4  3  2 "), "maze 77 has no file map/maz077.map"},
-      {edited(1, " 34  38  6  0  0  2 "), "the life ceiling is 0"},
+      {place(" 9  38  6  4  3  2 "), "line 1: the column is 9, outside 10..247"},
+      {place(" 248  38  6  4  3  2 "), "the column is 248"},
+      {place(" 34  9  6  4  3  2 "), "the row is 9"}, {place(" 34  253  6  4  3  2 "), "row is 253"},
+      {place(" 34  38  -1  4  3  2 "), "the maze number is -1, outside 0..999"},
+      {place(" 34  38  1000  4  3  2 "), "the maze number is 1000"},
+      {place(" 34  38  77  4  3  2 "), "maze 77 has no file map/maz077.map"},
       // More hearts than the status bar shows would overflow at the next heart found.
-      {edited(1, " 34  38  6  32767  3  2 "), "the life ceiling is 32767, outside 1..20"},
-      {edited(1, " 34  38  6  32768  3  2 "), "the life ceiling is 32768"},
-      {edited(1, " 34  38  6  4  5  2 "), "the life is 5, outside 1..4"},
-      {edited(1, " 34  38  6  4  0  2 "), "the life is 0"},
-      {edited(1, " 10  10  5  1  1  0 "), "room 0 has no file map/room000.rdt"},
-      {edited(1, " 34  38  6  4  3  999 "), "room 999 has no file map/room999.rdt"},
-      {edited(1, " 34  38  6  4  3  65538 "), "the room number is 65538"},
-      {edited(1, " 34  38  6  4  3  -1 "), "the room number is -1"},
-      {edited(1, " 34  38  6  4  3  x "), "the room number is \"x\", not a number"},
+      {place(" 34  38  6  32767  3  2 "), "the life ceiling is 32767, outside 1..20"},
+      {place(" 34  38  6  32768  3  2 "), "the life ceiling is 32768"},
+      {place(" 34  38  6  0  0  2 "), "the life ceiling is 0"},
+      {place(" 34  38  6  4  5  2 "), "the life is 5, outside 1..4"},
+      {place(" 34  38  6  4  0  2 "), "the life is 0"},
+      {place(" 10  10  5  1  1  0 "), "room 0 has no file map/room000.rdt"},
+      {place(" 34  38  6  4  3  999 "), "room 999 has no file map/room999.rdt"},
+      {place(" 34  38  6  4  3  65538 "), "the room number is 65538"},
+      {place(" 34  38  6  4  3  -1 "), "the room number is -1"},
+      {place(" 34  38  6  4  3  x "), "the room number is \"x\", not a number"},
       {edited(2, " 256 "), "line 2: ItemCount(0) is 256, outside 0..255"},
       {edited(20, " 1.5 "), "line 20: ItemCount(18) is \"1.5\", not a number"},
       {edited(41, " -1 "), "line 41: ItemCount(39) is -1"},
@@ -353,6 +350,7 @@ TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
       {edited(600, "\"1\"2"), "TakenList(46) runs on after its closing double quote"},
       {edited(600, "\" 1 2x5\""), "TakenList(46) holds a character a taken-item key never has"},
       {edited(1065, "\"\\\""), "TakenList(511) holds a character"},
+      // clang-format on
   };
   for (const auto& [text, report] : cases) {
     SCOPED_TRACE(text.substr(0, 40) + " / " + report);
