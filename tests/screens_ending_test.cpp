@@ -4,11 +4,35 @@
 
 #include "platform/media_info.h"
 #include "screens/tally.h"
-#include "screens_support.h"
+#include "test_support.h"
 
 namespace {
 
-using namespace screens_test;
+using namespace testing_support;
+
+// What the palette shows now, in one word.
+std::string PaletteLook(Scene& s) {
+  const auto& shown = s.game->plat->DisplayPalette();
+  bool isBase = true, white = true, black = true, red = true;
+  for (int i = 0; i <= 254; ++i) {
+    const auto& c = shown[static_cast<size_t>(i)];
+    const auto& b = s.f().BasePalette(i);
+    isBase &= c.r == b.r && c.g == b.g && c.b == b.b;
+    white &= c.r == 255 && c.g == 255 && c.b == 255;
+    black &= c.r == 0 && c.g == 0 && c.b == 0;
+    red &= c.r == 255 && c.g == 0 && c.b == 0;
+  }
+  return isBase ? "base" : white ? "white" : black ? "black" : red ? "red" : "between";
+}
+
+// Runs of equal looks in time order (e.g. base, white, base), the fades between left out.
+std::vector<std::string> Runs(const std::vector<std::string>& looks) {
+  std::vector<std::string> runs;
+  for (const auto& l : looks) {
+    if (l != "between" && (runs.empty() || runs.back() != l)) runs.push_back(l);
+  }
+  return runs;
+}
 using quelmire::NumberText;
 
 TEST(EndingTally, CompletionFollowsTheWeightsAndIgnoresHeartsAndLaterItems) {

@@ -3,11 +3,11 @@
 // held items.
 #include <gtest/gtest.h>
 
-#include "screens_support.h"
+#include "test_support.h"
 
 namespace {
 
-using namespace screens_test;
+using namespace testing_support;
 
 TEST(PauseScreen, ItClosesOnANewEscapeOnlyOnceThatIsReleasedTGoesToTheTitleAndQEnds) {
   // Escape is down when the screen opens (the press that opened it) and stays down 1 s; a

@@ -4,11 +4,32 @@
 
 #include <tuple>
 
-#include "screens_support.h"
+#include "test_support.h"
 
 namespace {
 
-using namespace screens_test;
+using namespace testing_support;
+
+// Pixels of palette index `index` inside a rectangle of a surface.
+int CountIndex(const platform::Surface& s, int left, int top, int right, int bottom, int index) {
+  int n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) n += s.At(x, y) == index;
+  return n;
+}
+
+// The menu item the title's cursor box surrounds on the visible surface, -1 for none, -2 for
+// two (the old one was not erased).
+int TitleCursor(Scene& s) {
+  int found = -1;
+  for (int c = 0; c <= 4; ++c) {
+    const int top = 368 + 20 * c,
+              box = CountIndex(*s.f().PrimarySurface, 498, top, 499, top + 20, 1) +
+                    CountIndex(*s.f().PrimarySurface, 581, top, 582, top + 20, 1);
+    if (box == 40) found = found == -1 ? c : -2;
+  }
+  return found;
+}
 
 // Runs the title until it hands over to play (-1) or the program ends (its exit status).
 int RunTitle(Scene& s) {
