@@ -10,21 +10,6 @@ namespace {
 
 using namespace testing_support;
 
-// What the palette shows now, in one word.
-std::string PaletteLook(Scene& s) {
-  const auto& shown = s.game->plat->DisplayPalette();
-  bool isBase = true, white = true, black = true, red = true;
-  for (int i = 0; i <= 254; ++i) {
-    const auto& c = shown[static_cast<size_t>(i)];
-    const auto& b = s.f().BasePalette(i);
-    isBase &= c.r == b.r && c.g == b.g && c.b == b.b;
-    white &= c.r == 255 && c.g == 255 && c.b == 255;
-    black &= c.r == 0 && c.g == 0 && c.b == 0;
-    red &= c.r == 255 && c.g == 0 && c.b == 0;
-  }
-  return isBase ? "base" : white ? "white" : black ? "black" : red ? "red" : "between";
-}
-
 // Runs of equal looks in time order (e.g. base, white, base), the fades between left out.
 std::vector<std::string> Runs(const std::vector<std::string>& looks) {
   std::vector<std::string> runs;
@@ -84,7 +69,7 @@ TEST(Ending, FlashesStoryCreditsAndTallyInOrderAndTheLastSceneWaitsForAPlayingSo
       f.BGM_Play();
     }
     std::vector<std::string> looks;
-    s.probe = [&](long long) { looks.push_back(PaletteLook(s)); };
+    s.probe = [&](long long) { looks.push_back(s.PaletteLook()); };
     const long long start = s.ms();
     f.EndingFlag = 1;
     f.PlayEnding();
@@ -115,7 +100,7 @@ TEST(GameOver, RedFadeThenThePictureAndPatternInTheirColoursThenTheTitle) {
   const auto before255 = s.game->plat->DisplayPalette()[255];
   int pictureDiffers = -1, patternSame = -1;
   s.probe = [&](long long ms) {
-    looks.push_back(PaletteLook(s));
+    looks.push_back(s.PaletteLook());
     if (looks.back() == "red") redTimes.push_back(ms);
     entry255Kept &= s.game->plat->DisplayPalette()[255] == before255;
     if (ms != 4000) return;

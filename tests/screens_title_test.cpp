@@ -112,7 +112,7 @@ TEST(TitleNewGame, IntroInMaze4ThenAFreshGameClearingItems0To34Only) {
   LeaveAnEarlierGame(f);
   std::tuple<int, int, int, int, std::string> intro;
   s.probe = [&](long long) {
-    intro = {f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.RoomNo, PaletteLook(s)};
+    intro = {f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.RoomNo, s.PaletteLook()};
   };
   ASSERT_EQ(RunTitle(s), -1);
   EXPECT_EQ(intro, std::tuple(135, 249, 4, -1, "base"));

@@ -267,6 +267,20 @@ std::vector<uint8_t> Scene::Screen() {
   return std::vector<uint8_t>(p, p + 640 * 480);
 }
 
+std::string Scene::PaletteLook() {
+  const auto& shown = game->plat->DisplayPalette();
+  bool isBase = true, white = true, black = true, red = true;
+  for (int i = 0; i <= 254; ++i) {
+    const auto& c = shown[static_cast<size_t>(i)];
+    const auto& b = f().BasePalette(i);
+    isBase &= c.r == b.r && c.g == b.g && c.b == b.b;
+    white &= c.r == 255 && c.g == 255 && c.b == 255;
+    black &= c.r == 0 && c.g == 0 && c.b == 0;
+    red &= c.r == 255 && c.g == 0 && c.b == 0;
+  }
+  return isBase ? "base" : white ? "white" : black ? "black" : red ? "red" : "between";
+}
+
 int ExitStatus(const std::function<void()>& run) {
   try {
     run();

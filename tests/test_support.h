@@ -124,6 +124,8 @@ struct Scene {
   void KeepShot(const std::string& name) const;
   // The visible surface's pixels now.
   std::vector<uint8_t> Screen();
+  // What the shown palette is now, in one word: base, white, black, red or between.
+  std::string PaletteLook();
   // A script line that calls `probe` at that time, between the game's own waits.
   std::string Probe(long long ms) const {
     return Line(ms, "state " + (dir / "probe.json").string());
