@@ -216,7 +216,7 @@ TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
   s.Room(2, "mo,45,38,11,4,14,0,\r\n@\r\n");
   // The prompt is up from about 2.45 s: look at it, move to slot 1, save.
   s.Play(
-      "2900 state @DIR@/mid.json\n2950 screenshot @DIR@/warp_prompt.png\n3000 press Down\n"
+      "2900 state @DIR@/mid.json\n3000 press Down\n"
       "3200 press Z\n");
   auto& f = s.f();
   f.Sleep(static_cast<int>(1000 - s.ms()));
@@ -239,7 +239,6 @@ TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
         << i;
     EXPECT_EQ(f.WorkPalette(i), base);
   }
-  s.KeepShot("warp_prompt.png");
   // The saved game is the new place.
   const std::string save = ReadFile(s.dir / "savedata1.sav");
   EXPECT_EQ(save.substr(0, save.find("\r\n")), " 40  38  6  3  3  2 ");
@@ -313,7 +312,7 @@ TEST(EventWarp, AWarpTheGameCannotMakeIsIgnoredAndALookDownIsHeldInTheMaze) {
 // A scene behind the window, a key for every message, and the empty window to compare with.
 struct Messages : Scene {
   Messages() {
-    Play(Presses(1000, 60000) + "1060 screenshot @DIR@/item_message.png\n");
+    Play(Presses(1000, 60000));
     Tick();
     f().Sleep(static_cast<int>(900 - ms()));
     blank = Show("");
@@ -403,7 +402,6 @@ TEST(MessageWindow, SwitchSoundAndTheWaitForAKey) {
   Messages m;
   const int64_t before = m.ms();
   m.Show("r　　　b炎の宝珠wをr　　　手に入れた。i01");
-  m.KeepShot("item_message.png");
   EXPECT_TRUE(m.ms() >= 1000 && m.ms() > before) << m.ms();  // returned only after a press
   m.Show("r　石のスイッチを押した。");
   EXPECT_EQ(m.Sounds(), std::vector<int>{9});

@@ -300,10 +300,4 @@ std::vector<int> Scene::Sounds() {
   return slots;
 }
 
-void Scene::KeepShot(const std::string& name) const {
-  if (const char* keep = std::getenv("QUELMIRE_TEST_SHOTS")) {
-    fs::copy_file(dir / name, fs::path(keep) / name, fs::copy_options::overwrite_existing);
-  }
-}
-
 }  // namespace testing_support

@@ -120,8 +120,6 @@ struct Scene {
   Json State();
   // The effect slots started so far, in order (runs the clock like State).
   std::vector<int> Sounds();
-  // Keeps a screenshot for a person to look at when QUELMIRE_TEST_SHOTS names a folder.
-  void KeepShot(const std::string& name) const;
   // The visible surface's pixels now.
   std::vector<uint8_t> Screen();
   // What the shown palette is now, in one word: base, white, black, red or between.
