@@ -281,7 +281,7 @@ TEST(PlayerView, LookDownPansFiveRowsOrToTheLastRowTheViewCanShowAndBack) {
   }
 }
 
-TEST(PlayTick, NothingMovesWhilePlayIsSwitchedOff) {
+TEST(PlayTick, NothingMovesWhilePlayIsSwitchedOffAndEventsRunEveryTickWithPercentOrOncePerUp) {
   // Through the timer loop: with Timer1 off no tick runs, whatever is pressed.
   {
     Scene s;
@@ -292,30 +292,26 @@ TEST(PlayTick, NothingMovesWhilePlayIsSwitchedOff) {
     EXPECT_EQ(s.f().StateJson(), before);
   }
   // A tick run while Timer1 is off (as a warp composes its new scene) ignores walking, the
-  // jump and the event under her, even a "%" one.
-  Scene s;
-  s.Room(1, "ev,30,38,\"%fg001+01\"\n@\n");
-  s.Play(At(1, "down Right") + At(2, "press Space") + At(2, "press Up"), 30);
-  auto& f = s.f();
-  f.Timer1.Enabled = false;
-  f.FrameCount = 190;
-  s.Tick(2);
-  // The rest of the tick still runs: FrameCount 191, then round to 0.
-  EXPECT_EQ(std::tuple(s.obj().VX, s.obj().VY, f.AirTime, f.Flags(1), f.FrameCount),
-            std::tuple(0, 0, 0, 0, 0));
-}
-
-TEST(PlayTick, EventsRunEveryTickWithPercentOtherwiseOncePerUpPress) {
+  // jump and the event under her, even a "%" one; the rest of the tick still runs (FrameCount
+  // 191, then round to 0). Then, with play on, a "%" event runs on every tick she stands there,
+  // another once per fresh press of Up.
   Scene s;
   s.Room(1, "ev,30,38,\"%fg001+01\"\nev,31,38,\"fg002+01\"\n@\n");
-  s.Play(At(2, "down Up") + At(8, "up Up") + At(9, "press Up"), 30);
+  s.Play(At(1, "down Right") + At(2, "press Space") + At(2, "press Up") + At(3, "up Right") +
+             At(4, "down Up") + At(10, "up Up") + At(11, "press Up"),
+         30);
   auto& f = s.f();
-  s.Tick(5);  // on every tick she stands there
+  std::tie(f.Timer1.Enabled, f.FrameCount) = std::tuple(false, 190);
+  s.Tick(2);
+  EXPECT_EQ(std::tuple(s.obj().VX, s.obj().VY, f.AirTime, f.Flags(1), f.FrameCount),
+            std::tuple(0, 0, 0, 0, 0));
+  f.Timer1.Enabled = true;
+  s.Tick(5);
   s.obj().X = 31;
   f.BuildRoom();
-  s.Tick(3);  // Up held since tick 2: no fresh press on this cell yet
+  s.Tick(3);  // Up held since tick 4: no fresh press on this cell yet
   const int held = f.Flags(2);
-  s.Tick(2);  // released at 8, pressed at 9
+  s.Tick(2);  // released at 10, pressed at 11
   EXPECT_EQ(std::tuple(f.Flags(1), held, f.Flags(2)), std::tuple(5, 0, 1));
 }
 
