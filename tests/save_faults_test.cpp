@@ -71,25 +71,27 @@ TEST(SaveFile, BytesFollowTheFormat) {
 TEST(SavePrompt, KeysMoveTheCursorOneStepAPressAndLeave) {
   constexpr int64_t kAny = 1 << 30;
   const struct {
-    const char* keys;
+    std::string keys;
     const char* saved;  // the slots that hold a save afterwards
     int64_t minMs, maxMs;
     bool fails = false;  // every step of the save fails
   } cases[] = {
-      {"1000 down Z\n", "", 0, 1010},  // confirming at once on "no save"
-      {"1100 press Up\n1300 press Enter\n", "3", 1300 + 800, kAny},  // wraps; label 800 ms
-      {"1100 press Down\n1200 press Down\n1300 press Down\n1400 press Down\n"
-       "1500 press Space\n1600 quit\n",
-       "", 0, 1600},
-      {"1100 down Down\n1900 up Down\n2000 press Z\n", "1", 0, kAny},  // held: one step
+      // clang-format off
+      // Confirming at once on "no save"; Up wraps to slot 3, whose label shows 800 ms; four
+      // Downs wrap to "no save"; held: one step; the joystick; both at once: no move; Left,
+      // Right or the joystick's left leave.
+      {"1000 down Z\n", "", 0, 1010}, {"1100 press Up\n1300 press Enter\n", "3", 1300 + 800, kAny},
+      {Presses(1100, 1400, 100, "Down") + "1500 press Space\n1600 quit\n", "", 0, 1600},
+      {"1100 down Down\n1900 up Down\n2000 press Z\n", "1", 0, kAny},
       {"0 joystick on\n1100 press Down\n1200 press JoyDown\n1300 press JoyButton1\n", "2", 0, kAny},
-      {"1100 down Up\n1100 down Down\n1300 up Up\n1300 up Down\n1400 press Z\n1500 quit\n", "", 0,
-       1500},  // both at once: no move
+      {"1100 down Up\n1100 down Down\n1300 up Up\n1300 up Down\n1400 press Z\n1500 quit\n", "",
+       0, 1500},
       {"1100 press Down\n1200 down Left\n1300 down Z\n", "", 0, 1250},
       {"1100 press Down\n1200 down Right\n1300 down Z\n", "", 0, 1250},
       {"0 joystick on\n1100 press Down\n1200 down JoyLeft\n1300 down Z\n", "", 0, 1250},
       // A save that fails: the old file stays, and the player reads the line and presses a key.
       {"1100 press Down\n1200 down Z\n1500 up Z\n1600 press Z\n", "1", 1600, 1650, true},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
