@@ -83,8 +83,7 @@ TEST(TitleMenu, OneStepPerPressWrappingGreySlotsCannotBeConfirmedAndQuitEnds) {
          Line(4200, "press Z") + s.Probe(4500));  // QUIT ends the program at once
   std::vector<int> seen;
   s.probe = [&](long long) { seen.push_back(TitleCursor(s)); };
-  EXPECT_EQ(RunTitle(s), 0);
-  EXPECT_EQ(seen, (std::vector<int>{0, 4, 0, 1, 1, 1, 2, 2}));
+  EXPECT_EQ(std::tuple(RunTitle(s), seen), std::tuple(0, std::vector<int>{0, 4, 0, 1, 1, 1, 2, 2}));
 }
 
 // Where the player is, the life, and the state of one earlier move.
