@@ -195,9 +195,7 @@ TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
   Scene s;
   s.Room(2, "mo,45,38,11,4,14,0,\r\n@\r\n");
   // The prompt is up from about 2.45 s: look at it, move to slot 1, save.
-  s.Play(
-      "2900 state @DIR@/mid.json\n3000 press Down\n"
-      "3200 press Z\n");
+  s.Play("2900 state @DIR@/mid.json\n3000 press Down\n3200 press Z\n");
   auto& f = s.f();
   f.Sleep(static_cast<int>(1000 - s.ms()));
   std::tie(f.Obj(0).OffX, f.Obj(0).VX) = std::tuple(7, 3);
@@ -205,11 +203,10 @@ TEST(EventWarp, WarpFadesLoadsOffersToSaveAndCarriesOn) {
   // 16 + 14 fade steps, the prompt until Z at 3.2 s, 800 ms of "saving", 4 fade steps.
   EXPECT_TRUE(s.ms() >= 3200 + 800 + 4 * 48 && s.ms() < 3200 + 800 + 4 * 48 + 40) << s.ms();
   // Room 2 with its thing, and the script went on after the warp.
-  EXPECT_EQ(Place(f), std::tuple(6, 40, 38, 2, true));
-  EXPECT_EQ(std::tuple(f.Obj(0).OffX, f.Obj(0).VX, f.Obj(1).Kind, f.Flags(1)),
-            std::tuple(0, 0, 11, 1));
+  EXPECT_EQ(std::tuple(Place(f), f.Obj(0).OffX, f.Obj(0).VX, f.Obj(1).Kind, f.Flags(1)),
+            std::tuple(std::tuple(6, 40, 38, 2, true), 0, 0, 11, 1));
   // While the prompt waits, play is off and the screen is at 13/16 brightness.
-  Json mid = ParseJson(ReadFile(s.dir / "mid.json"));
+  const Json mid = ParseJson(ReadFile(s.dir / "mid.json"));
   EXPECT_FALSE(mid["Timer1"].b);
   for (int i = 0; i < 255; ++i) {
     const auto& base = f.BasePalette(i);
@@ -254,17 +251,18 @@ TEST(EventWarp, BadWarpsAreIgnoredAndAWarpInAnInitScriptWaitsForTheRoomLoad) {
   std::tie(f.RoomNo, f.Obj(0).Kind) = std::tuple(2, 6);
   f.LoadMazeMap();
   f.LoadRoomData();
-  EXPECT_EQ(std::tuple(f.WarpPending, f.RoomNo), std::tuple(true, 2));
+  const auto held = std::tuple(f.WarpPending, f.RoomNo);
   f.RunPendingWarps();
-  EXPECT_EQ(Place(f), std::tuple(5, 50, 38, 1, true));
+  EXPECT_EQ(std::tuple(held, Place(f)),
+            std::tuple(std::tuple(true, 2), std::tuple(5, 50, 38, 1, true)));
 
   // Rooms that warp to each other stop after a few hops.
   s.Room(1, "in,\"fg001+01jp006,040,038,002\"\r\n@\r\n");
   s.Room(2, "in,\"fg002+01jp005,050,038,001\"\r\n@\r\n");
   f.Flags(1) = f.Flags(2) = 0;
   s.Run("jp006,040,038,002");
-  EXPECT_EQ(f.Flags(1) + f.Flags(2), 1 + 8);  // the warp and 8 more
-  EXPECT_EQ(std::tuple(f.WarpPending, f.Timer1.Enabled), std::tuple(false, true));
+  EXPECT_EQ(std::tuple(f.Flags(1) + f.Flags(2), f.WarpPending, f.Timer1.Enabled),
+            std::tuple(1 + 8, false, true));  // the warp and 8 more
 }
 
 TEST(EventWarp, WarpsThroughTheComposingTickNestEightDeep) {
