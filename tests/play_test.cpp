@@ -20,13 +20,11 @@ using namespace testing_support;
 constexpr int kOpen = 9, kRock = 0, kFloor = 1, kFloorRow = 39, kStandRow = 38;
 
 // A script line at the time of tick k (tick k of Tick() runs at 48 k ms).
-std::string At(int tick, const std::string& action) {
-  return Line(48 * tick, action);
-}
+const auto At = [](int tick, const std::string& action) { return Line(48 * tick, action); };
 
-int Count(const std::vector<int>& v, int n) {
-  return static_cast<int>(std::count(v.begin(), v.end(), n));
-}
+const auto Count = [](const std::vector<int>& v, int n) {
+  return std::count(v.begin(), v.end(), n);
+};
 
 // The map buffer now, and as a fresh BuildRoom draws it.
 bool MapBufferIsCurrent(Scene& s) {

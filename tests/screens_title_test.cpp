@@ -34,9 +34,7 @@ int TitleCursor(Scene& s) {
 }
 
 // Runs the title until it hands over to play (-1) or the program ends (its exit status).
-int RunTitle(Scene& s) {
-  return ExitStatus([&] { s.f().Timer2_Timer(); });
-}
+const auto RunTitle = [](Scene& s) { return ExitStatus([&] { s.f().Timer2_Timer(); }); };
 
 TEST(TitleMenu, TheCursorStartsOnLoad1OnlyWhenExactlySavedata1Exists) {
   // The item under the cursor, then the labels of NEW GAME, LOAD 1..3 and QUIT: W white, g grey.
@@ -116,9 +114,9 @@ TEST(TitleNewGame, IntroInMaze4ThenAFreshGameClearingItems0To34Only) {
     intro = {f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.RoomNo, s.PaletteLook()};
   };
   ASSERT_EQ(RunTitle(s), -1);
-  EXPECT_EQ(intro, std::tuple(135, 249, 4, -1, "base"));
+  EXPECT_EQ(std::tuple(intro, f.EndingFlag, f.SongNo),
+            std::tuple(std::tuple(135, 249, 4, -1, "base"), 0, 1));
   EXPECT_EQ(PlayerState(f), std::tuple(33, 38, 5, 1, 3, 3, 0, 0, 0, 0, true, 0, 0, true, false));
-  EXPECT_EQ(std::tuple(f.EndingFlag, f.SongNo), std::tuple(0, 1));
   for (int i = 0; i <= 39; ++i) EXPECT_EQ(f.ItemCount(i), i <= 34 ? 0 : 7) << "item " << i;
   for (int i = 0; i <= 511; ++i) ASSERT_TRUE(f.Flags(i) == 0 && f.TakenList(i).empty()) << i;
 }
@@ -153,14 +151,13 @@ TEST(TitleLoad, BadSavesAreReportedOnTheTitleAndAGoodOneReplacesTheGame) {
       right.back().insert(right.back().end(), row + 490, row + 640);
     EXPECT_EQ(f.ItemCount(39), 7) << "a failed load changes nothing";
   };
-  ASSERT_EQ(RunTitle(s), -1);
-  EXPECT_EQ(cursors, (std::vector<int>{1, 1, 3}));
+  ASSERT_EQ(std::tuple(RunTitle(s), cursors), std::tuple(-1, std::vector<int>{1, 1, 3}));
+  // The report line is shown, cut short of the menu.
   EXPECT_TRUE(reportPixels[0] == 0 && reportPixels[1] > 50 && reportPixels[2] > 50);
-  EXPECT_TRUE(right[0] == right[1] && right[0] == right[2]) << "a report is cut short of the menu";
+  EXPECT_TRUE(right[0] == right[1] && right[0] == right[2]);
   // Everything the file holds, and the motion of the earlier game cleared; item 40 untouched.
   EXPECT_EQ(PlayerState(f), std::tuple(40, 50, 3, 1, 4, 5, 0, 0, 0, 0, true, 0, 0, true, false));
-  EXPECT_TRUE(f.SaveFileText() == good);
-  EXPECT_EQ(std::tuple(f.ItemCount(40), f.EndingFlag), std::tuple(7, 0));
+  EXPECT_TRUE(f.SaveFileText() == good && f.ItemCount(40) == 7 && f.EndingFlag == 0);
 }
 
 TEST(PauseScreen, ItClosesOnANewEscapeOnlyOnceThatIsReleasedTGoesToTheTitleAndQEnds) {
@@ -177,11 +174,12 @@ TEST(PauseScreen, ItClosesOnANewEscapeOnlyOnceThatIsReleasedTGoesToTheTitleAndQE
     s.Play(script);
     auto& f = s.f();
     const long long frames = f.FrameCount;
-    EXPECT_EQ(ExitStatus([&] { f.ShowPauseMenu(); }), status) << script;
-    EXPECT_TRUE(s.ms() >= minMs && s.ms() < maxMs) << s.ms() << " ms after " << script;
+    const int quit = ExitStatus([&] { f.ShowPauseMenu(); });
     // One pass of the screen is a 48 ms sleep and a yield: the animation counter went round.
-    EXPECT_NE(f.FrameCount, frames);
-    EXPECT_EQ(std::tuple(f.Timer1.Enabled, f.Timer2.Enabled), std::tuple(timer1, timer2));
+    EXPECT_EQ(std::tuple(quit, s.ms() >= minMs && s.ms() < maxMs, f.FrameCount != frames,
+                         f.Timer1.Enabled, f.Timer2.Enabled),
+              std::tuple(status, true, true, timer1, timer2))
+        << s.ms() << " ms after " << script;
   }
 }
 

@@ -33,12 +33,8 @@ struct Things : Scene {
   }
 };
 
-int PixelX(const quelmire::ObjRecord& o) {
-  return o.X * 32 + o.OffX;
-}
-int PixelY(const quelmire::ObjRecord& o) {
-  return o.Y * 32 + o.OffY;
-}
+const auto PixelX = [](const quelmire::ObjRecord& o) { return o.X * 32 + o.OffX; };
+const auto PixelY = [](const quelmire::ObjRecord& o) { return o.Y * 32 + o.OffY; };
 
 TEST(ThingWalkers, KindOneTurnsAtTheLedgeKindSixWalksOffFallsAtEightAndTurnsAtAWall) {
   Things s;  // the floor ends at column 60; below, a lower floor with a wall at column 66
