@@ -314,9 +314,7 @@ TEST(PlayTick, CrossingACellBothWaysAtOnceShiftsTheBufferOnce) {
   Scene s;
   std::mt19937 rng(7);
   const int freeTiles[] = {9, 13, 14, 22, 56, 57, 64, 96, 136};
-  for (int r = 0; r < kFloorRow; ++r) {
-    for (int c = 0; c < 256; ++c) s.maze.Set(c, r, freeTiles[rng() % 9]);
-  }
+  for (int at = 0; at < kFloorRow * 256; ++at) s.maze.Set(at % 256, at / 256, freeTiles[rng() % 9]);
   s.Play("", 60, 25);
   ASSERT_TRUE(MapBufferIsCurrent(s));
   // Right and down, left and up, right and up, left and down.

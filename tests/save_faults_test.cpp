@@ -62,7 +62,6 @@ TEST(SaveFile, BytesFollowTheFormat) {
   want += " 200 \r\n\" 12 34 5\"\r\n";
   for (int i = 1; i <= 510; ++i) want += "\"\"\r\n";
   EXPECT_TRUE(ReadFile(s.dir / "savedata1.sav") == want + "\" 7-1 6\"\r\n");
-  EXPECT_EQ(f.SaveFilePath(3), (s.dir / "savedata3.sav").string());
   // A negative number keeps its "-" in the sign place.
   f.Obj(0).X = -5;
   EXPECT_EQ(f.SaveFileText().substr(0, 9), "-5  38  5");
@@ -361,8 +360,7 @@ TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
     EXPECT_NO_THROW(RunTicks(*s.game, 40));
   }
   std::string error;
-  EXPECT_FALSE(f.ReadSaveFile(3, error));
-  EXPECT_EQ(error, "savedata3.sav: cannot be opened");
+  EXPECT_TRUE(!f.ReadSaveFile(3, error) && error == "savedata3.sav: cannot be opened") << error;
 }
 
 }  // namespace

@@ -56,8 +56,8 @@ TEST(TitleMenu, TheCursorStartsOnLoad1OnlyWhenExactlySavedata1Exists) {
       const auto& p = *s.f().PrimarySurface;
       seen = std::to_string(TitleCursor(s)) + " ";
       for (int top = 370; top <= 450; top += 20) {
-        const int white = CountIndex(p, 500, top, 580, top + 17, 1);
-        const int grey = CountIndex(p, 500, top, 580, top + 17, 3);
+        const int white = CountIndex(p, 500, top, 580, top + 17, 1),
+                  grey = CountIndex(p, 500, top, 580, top + 17, 3);
         seen += white > 20 && grey == 0 ? 'W' : grey > 20 && white == 0 ? 'g' : '?';
       }
     };

@@ -62,7 +62,6 @@ struct Json {
 
   const Json& operator[](const std::string& key) const;
   const Json& operator[](size_t i) const;
-  bool Has(const std::string& key) const { return obj.count(key) != 0; }
   long long Int() const { return static_cast<long long>(num); }
 };
 Json ParseJson(const std::string& text);
