@@ -220,10 +220,8 @@ TEST(PlayerHarm, KnockbackLocksSteeringAndJumpUntilLanding) {
   s.maze.Set(30, kStandRow, 49);
   s.Play(At(1, "down Left") + At(3, "press Space"), 30);
   s.obj().OffX = 3;
-  s.Tick();
-  EXPECT_EQ(s.obj().VX, 6);
-  s.Tick(2);
-  EXPECT_EQ(std::tuple(s.obj().VX, s.f().JumpLen), std::tuple(6, 2));  // no steering or friction
+  s.Tick(3);  // thrown right in the first, then no steering, friction or jump
+  EXPECT_EQ(std::tuple(s.obj().VX, s.f().JumpLen), std::tuple(6, 2));
   for (int k = 0; k < 30 && s.obj().Param != 0; ++k) s.Tick();
   EXPECT_EQ(std::tuple(s.obj().Param, s.f().AirTime), std::tuple(0, 0));  // landed
   s.Tick(2);

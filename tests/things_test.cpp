@@ -325,8 +325,9 @@ TEST(ThingItems, ItemsInOneTickArePickedUpInSlotOrderEachWithItsKeyHeartsRaiseTh
   auto& f = s.f();
   f.Life = 2;
   s.Tick();
-  EXPECT_EQ(std::tuple(f.LifeMax, f.Life), std::tuple(7, 2));  // hearts do not heal
-  EXPECT_EQ(std::tuple(f.ItemCount(12), f.ItemCount(5), f.ItemCount(0)), std::tuple(1, 1, 1));
+  // Hearts raise the ceiling but do not heal.
+  EXPECT_EQ(std::tuple(f.LifeMax, f.Life, f.ItemCount(12), f.ItemCount(5), f.ItemCount(0)),
+            std::tuple(7, 2, 1, 1, 1));
   // A row above is 24 pixels off with the item's shift; a row below 40, never touched.
   EXPECT_EQ(std::tuple(s.obj(1).Kind, s.obj(2).Kind, s.obj(3).Kind, s.obj(4).Kind),
             std::tuple(0, 0, 27, 0));
