@@ -1,9 +1,9 @@
 // The play tick through real ticks in small mazes written here: the heroine's walking, jumps,
-// walls, the step-up, blocks hit from below, harm and knockback, healing, the lift and
-// look-down; what runs only while play is enabled, events under her, the one-cell scroll of the
-// map buffer, the end-of-tick tests, the animation counter and the music repeat. And the timer
-// loop that runs the ticks: deadlines on a fixed grid, one timer at a time, no make-up ticks;
-// quick taps seen by the play tick; a close request quitting from every kind of wait.
+// walls, the step-up, blocks hit from below, harm and knockback, healing, the lift, look-down
+// and the maze's edge; what runs only while play is enabled, events under her, the one-cell
+// scroll of the map buffer, the end-of-tick tests, the animation counter and the music repeat.
+// And the timer loop that runs the ticks: deadlines on a fixed grid, one timer at a time, no
+// make-up ticks; quick taps seen by the play tick; a close request quitting from every wait.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -270,6 +270,23 @@ TEST(PlayerView, LookDownPansFiveRowsOrToTheLastRowTheViewCanShowAndBack) {
     s.Tick(30);
     EXPECT_EQ(std::tuple(s.f().LookRow, s.f().LookPx, MapBufferIsCurrent(s)),
               std::tuple(0, 0, true));
+  }
+}
+
+TEST(PlayerView, AMazeOpenAtItsEdgeHoldsHerWhereTheViewCanFollow) {
+  // Open cave with floors under rows 12 and 120 only: walking off either side, falling off the
+  // bottom and a jump from row 12 (which would reach row 9) stop at the view's last cells.
+  for (auto [x, y, key, wantX, wantY] : {std::tuple{14, 120, "Left", 10, 120},
+                                         {243, 120, "Right", 247, 120},
+                                         {60, 230, "", 60, 252},
+                                         {60, 12, "Space", 60, 12}}) {
+    Scene s;
+    s.maze = MazeFile(kOpen);
+    s.maze.Fill(0, 121, 255, 121, kFloor);
+    s.maze.Fill(40, 13, 80, 13, kFloor);
+    s.Play(*key ? At(0, std::string("down ") + key) : "", x, y);
+    s.Tick(120);
+    EXPECT_EQ(std::tuple(s.obj().X, s.obj().Y), std::tuple(wantX, wantY)) << x << "," << y;
   }
 }
 

@@ -41,8 +41,7 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     if (script.extension() != ".txt") continue;
     ++routes;
     SCOPED_TRACE(script.filename().string());
-    fs::path source = script;
-    source.replace_extension(".route");
+    const fs::path source = fs::path(script).replace_extension(".route");
     const std::string text = ReadFile(script);
     ASSERT_NE(text.find("# route " + route::SourceHash(ReadFile(source)) + "\n"), std::string::npos)
         << "not recorded from " << source << ": quelmire_route " << source << " " << script;
@@ -62,9 +61,7 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     for (std::string line; std::getline(lines, line);) {
       const size_t state = line.find(" state "), expect = line.find("# expect ");
       if (state == std::string::npos || expect == std::string::npos) continue;
-      std::istringstream words(line.substr(state + 7));
-      std::string file;
-      words >> file;
+      const std::string file = line.substr(state + 7, line.find(' ', state + 7) - state - 7);
       SCOPED_TRACE(line);
       ++checkpoints;
       ASSERT_TRUE(fs::exists(dir / file)) << "the run ended before this checkpoint";

@@ -47,7 +47,7 @@ TEST(StartUp, LeavesSoundsTimersAndTheTitleSongAsTheGameExpects) {
   std::vector<std::string> music;
   for (const Json& op : s["music"].arr)
     music.push_back(op["op"].str + " " +
-                    (op.Has("arg") ? op["arg"].str : std::to_string(op["ms"].Int())));
+                    (op.obj.count("arg") ? op["arg"].str : std::to_string(op["ms"].Int())));
   EXPECT_EQ(music, (std::vector<std::string>{"close 826", "open midi/vorn01.mid", "play 826"}));
   EXPECT_EQ(std::tuple(s["SongNo"].Int(), s["MusicOn"].Int()), std::tuple(1, -1));
 }

@@ -129,11 +129,9 @@ struct Parser {
       Expect(close);
     } else if (c == '"') {
       v.str = Str();
-    } else if (s.compare(i, 4, "true") == 0 || s.compare(i, 5, "false") == 0) {
-      v.b = s[i] == 't';
-      i += v.b ? 4 : 5;
-    } else if (s.compare(i, 4, "null") == 0) {
-      i += 4;
+    } else if (std::isalpha(static_cast<unsigned char>(c))) {  // true, false or null
+      v.b = c == 't';
+      while (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i]))) ++i;
     } else {
       size_t used = 0;
       v.num = std::stod(s.substr(i, 32), &used);
