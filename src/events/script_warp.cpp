@@ -33,9 +33,8 @@ std::string Form1::WarpProblem(Integer maze, Integer x, Integer y, Integer room)
   if (room < 0 || room > 999 || !fs::exists(AppPath("\\map\\room" + ThreeDigits(room) + ".rdt"))) {
     return where + ": no room file";
   }
-  // The view reaches 10 cells to each side, 10 rows above and 5 below the view row; a look
-  // down reaching past the maze there is held in it.
-  if (x < 10 || x > 247 || y < 10 || y > 252) {
+  // A look down reaching past the maze there is held in it.
+  if (!InViewReach(x, y)) {
     return where + ": the view cannot show that cell";
   }
   return {};

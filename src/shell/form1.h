@@ -79,8 +79,12 @@ class Form1 {
   std::function<void(const String& script)> OnInitScript;
   // Counts room loads, so a step that ran a script can tell its records were replaced.
   uint32_t RoomLoadCount = 0;
-  // Stops the game when the player stands too near the maze edge for the view: column
-  // 10..247, view row (Y + LookRow) 10..252.
+  // The cells the view can be cut out around: columns 10..247, view rows 10..252 (the map
+  // buffer reaches 10 cells to each side, 10 rows above and 5 below).
+  static bool InViewReach(long long c, long long r) {
+    return c >= 10 && c <= 247 && r >= 10 && r <= 252;
+  }
+  // Stops the game when the player's cell and view row (Y + LookRow) are out of view reach.
   void CheckViewLimits(const char* who) const;
 
   // ---- Play engine: the play tick, the heroine, the things ----
@@ -125,10 +129,10 @@ class Form1 {
   void RefreshPlayLatches();
   // Tile class of a map cell.
   Byte CellClass(long long c, long long r) const { return TileAttr(Map(c, r)); }
-  // Solid for the heroine: class 3, or beyond the cells the view can follow her to (columns
-  // 10..247, rows 10..252), so an opening at the maze's edge cannot take her out of sight.
+  // Solid for the heroine: class 3, or out of view reach, so an opening at the maze's edge
+  // cannot take her out of sight.
   bool SolidForPlayer(long long c, long long r) const {
-    return c < 10 || c > 247 || r < 10 || r > 252 || CellClass(c, r) == 3;
+    return !InViewReach(c, r) || CellClass(c, r) == 3;
   }
   // The side column the heroine reaches into once her offset passes k pixels.
   long long LeanColumn(int k) const {

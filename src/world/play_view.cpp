@@ -15,7 +15,7 @@ const String kHeartSteps = U"111222333222";  // heart pulse step, 3 counts each
 void Form1::CheckViewLimits(const char* who) const {
   const ObjRecord& p = Obj(0);
   const long view = p.Y + LookRow;
-  if (p.X < 10 || p.X > 247 || view < 10 || view > 252) {
+  if (!InViewReach(p.X, view)) {
     Fatal(std::string(who) + ": the player at column " + std::to_string(p.X) + ", row " +
           std::to_string(p.Y) + " (view row " + std::to_string(view) +
           ") is too near the maze edge for the view; the column must be 10..247 and the view "

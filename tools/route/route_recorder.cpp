@@ -81,6 +81,21 @@ Recorder::Context Recorder::Classify() {
   return Context::Message;
 }
 
+// One play read on stderr: where the route is, her state, and the things that can hurt her
+// within 10 columns.
+void Recorder::Trace(int64_t now) const {
+  const auto& p = form_->Obj(0);
+  std::cerr << now << " ms, line " << route_[std::min(next_, route_.size() - 1)].line << ": "
+            << Measure(*form_) << " offx=" << p.OffX << " offy=" << p.OffY << " vx=" << p.VX
+            << " vy=" << p.VY << " airtime=" << form_->AirTime;
+  for (int i = 1; i <= 39; ++i) {
+    const auto& t = form_->Obj(i);
+    if (t.Kind >= 1 && t.Kind <= 8 && std::abs(t.X - p.X) <= 10 && std::abs(t.Y - p.Y) <= 8)
+      std::cerr << " [" << i << ":k" << t.Kind << " " << t.X << "," << t.Y << "]";
+  }
+  std::cerr << "\n";
+}
+
 void Recorder::OnKeyboardRead(uint8_t keys[256]) {
   const int64_t now = inner_->NowUs() / 1000;
   // Keys change only between instants: every read at one time sees the same keys, as a
@@ -115,21 +130,7 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
         played_ = true;
         warpStart_ = -1;
         upReads_ = 0;
-        if (trace_) {
-          const auto& p = form_->Obj(0);
-          std::cerr << now << " ms, line " << route_[std::min(next_, route_.size() - 1)].line
-                    << ": " << Measure(*form_) << " offx=" << p.OffX << " offy=" << p.OffY
-                    << " vx=" << p.VX << " vy=" << p.VY << " airtime=" << form_->AirTime;
-          // and the things that can hurt her nearby
-          for (int i = 1; i <= 39; ++i) {
-            const auto& t = form_->Obj(i);
-            if (t.Kind >= 1 && t.Kind <= 8 && std::abs(t.X - p.X) <= 10 &&
-                std::abs(t.Y - p.Y) <= 8) {
-              std::cerr << " [" << i << ":k" << t.Kind << " " << t.X << "," << t.Y << "]";
-            }
-          }
-          std::cerr << "\n";
-        }
+        if (trace_) Trace(now);
         PlayStep(want);
         changeAt = std::max(now - kPlayLeadMs, previous + 1);
         break;

@@ -41,6 +41,7 @@ class Recorder {
   void Apply(const std::array<bool, 256>& want, int64_t atMs);
   // Runs the directives at a play tick's read; fills want.
   void PlayStep(std::array<bool, 256>& want);
+  void Trace(int64_t now) const;
   // One directive at a play read: true when it is done (the next one then runs at once).
   bool Step(const Directive& d, std::array<bool, 256>& want);
   void CloseMessage(std::array<bool, 256>& want);
