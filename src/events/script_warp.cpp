@@ -70,6 +70,7 @@ void Form1::ScriptWarp(Integer maze, Integer x, Integer y, Integer room) {
     std::cerr << "event script in room " << RoomNo << ": warp ignored, " << problem << "\n";
     return;
   }
+  if (!InInitScript && OnWarp && OnWarp(maze, x, y, room)) return;
   if (InInitScript) {
     // The loader still reads its room file: loading another room now would pull it away.
     WarpPending = true;

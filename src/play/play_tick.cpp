@@ -46,8 +46,10 @@ void Form1::Timer1_Timer() {
   if (Obj(0).Delay > 0) Obj(0).Delay = I16(Obj(0).Delay - 1);
   ScrollView();
 
-  DrawPlayScreen();
-  Flip();
+  if (DrawFrames) {
+    DrawPlayScreen();
+    Flip();
+  }
   FrameCount = FrameCount >= 191 ? 0 : FrameCount + 1;
 
   if ((KeyDown(vk::Escape) && EscLatch != False) || (JoyButton(9) && KeyLatch(6) != False)) {

@@ -89,6 +89,9 @@ class Form1 {
 
   // ---- Play engine: the play tick, the heroine, the things ----
   void Timer1_Timer();
+  // Off for tools that play many ticks nobody sees (the room survey, fuzz targets): the play
+  // tick then composes and flips no frame; everything else it does is unchanged.
+  bool DrawFrames = true;
   // Step 8 of the play tick for slot i (Kind >= 1): move, touch, events, behaviour.
   void ProcessThing(int i);
   // Parts of ProcessThing: touching the player, picking up an item, the kinds' rules.
@@ -157,6 +160,9 @@ class Form1 {
   // Empty when the warp target can be loaded and shown, else the reason.
   std::string WarpProblem(Integer maze, Integer x, Integer y, Integer room) const;
   void LoadWarpTarget(Integer maze, Integer x, Integer y, Integer room);
+  // Observer for tools that survey rooms: asked as a warp from play is about to be made;
+  // returning true takes the warp over, and the game does not make it.
+  std::function<bool(Integer maze, Integer x, Integer y, Integer room)> OnWarp;
   bool InInitScript = false;  // the running script is a room's init script
   bool WarpPending = false;
   int WarpDepth = 0;  // warps under way, one inside another's composing tick
