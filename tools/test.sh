@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the player's configuration and starts it headless, then builds
-# Quelmire with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test, then runs
-# every fuzz target for a minute.
+# Installs what is missing, builds the player's configuration, starts it headless and surveys every
+# room of the world with it, then builds Quelmire with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs every test, then runs every fuzz target for a minute.
 # Warnings are errors in both builds here, never in a player's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,11 +23,16 @@ print(f"smoke run: playing in room 1 at cell {s['Obj'][0]['X']},{s['Obj'][0]['Y'
 PY
 rm -rf "$smoke"
 
-# 2. The sanitizer build and every test.
+# 2. The room survey on that build: no trap, lost item, unsafe arrival or main-path move under the
+# bar anywhere in the bundled world (docs/WORLD.md, "The room survey").
+cmake --build build-release -j"$jobs" --target quelmire_survey
+build-release/quelmire_survey
+
+# 3. The sanitizer build and every test.
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUELMIRE_SANITIZE=ON -DQUELMIRE_WERROR=ON
 cmake --build build-test -j"$jobs"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build-test --output-on-failure -j"$jobs"
 
-# 3. Every fuzz target for 60 s, two at a time (about four minutes after the build).
+# 4. Every fuzz target for 60 s, two at a time (about four minutes after the build).
 bash tools/fuzz.sh 60

@@ -32,6 +32,7 @@ struct Keys {
   int dir = 0;  // -1 left, +1 right
   bool jump = false;
   bool up = false;
+  bool fly = false;  // X: the fairy shoes lift her while it is held
 };
 
 // The headless platform with the keyboard given by the survey: the first read of a play tick
@@ -63,7 +64,7 @@ struct Snapshot {
 
 // How a move is made, for the window and the report.
 struct Style {
-  enum Kind { Jump, WalkOff, Use, Ride, Arrive } kind = Jump;
+  enum Kind { Jump, WalkOff, Use, Ride, Arrive, Fly } kind = Jump;
   int dir = 0;       // the side she faces or runs to
   int speed = 0;     // |VX| at take-off: 0 standing, 8 a full run-up
   int steer = 0;     // held in the air: +1 toward dir, 0 nothing

@@ -149,6 +149,9 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
       case Style::WalkOff:
         e.what = std::string("walk off ") + Side(s.dir);
         break;
+      case Style::Fly:
+        e.what = std::string("fly ") + (s.steer ? Side(s.dir) : "up");
+        break;
       case Style::Use:
         e.what = "Up at " + std::to_string((s.takeoff + 16) / 32);
         break;

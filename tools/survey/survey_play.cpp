@@ -25,6 +25,7 @@ long SurveyPlatform::GetKeyboardState(uint8_t keys[256]) {
     if (keys_.dir > 0) keys[vk::Right] = 0x80;
     if (keys_.jump) keys[vk::Space] = 0x80;
     if (keys_.up) keys[vk::Up] = 0x80;
+    if (keys_.fly) keys[vk::X] = 0x80;
   } else if (reads_ % 2 == 1) {
     keys[vk::Down] = 0x80;  // a message or wait: every key up, then Down to go on
   }
@@ -266,6 +267,23 @@ struct JumpPolicy {
   bool StopOnLift() const { return true; }
 };
 
+// A flight with the fairy shoes: X held for a while, steering held or not; then she falls.
+struct FlyPolicy {
+  const Form1& f;
+  int dir, ticks, steer;
+  bool down = false;
+  Keys operator()(int t) {
+    Keys k;
+    if (t > ticks && f.AirTime == 0) down = true;
+    if (down) return k;
+    k.fly = t < ticks;
+    k.dir = steer * dir;
+    return k;
+  }
+  bool Landed() const { return down; }
+  bool StopOnLift() const { return true; }
+};
+
 // Walking off an edge at a speed, then steering in the fall.
 struct WalkOffPolicy {
   const Form1& f;
@@ -469,6 +487,25 @@ void Survey::ExpandMoves(int id) {
               Place(px, row, d * v);
             };
             add(st, Move(id, st, prepare, JumpPolicy{f_, d, v, h, s}, 200));
+          }
+        }
+      }
+    }
+  }
+  // Flights, once she has the fairy shoes: X held for a short or long while, straight up or
+  // steering to a side, from every other take-off.
+  if (snap->items(34) != 0) {
+    for (long px = lo; px <= hi; px += 2 * kStep) {
+      for (int d : {-1, 1}) {
+        for (int ticks : {4, 8, 12, 16, 24, 32, 48}) {
+          for (int s : {1, 0}) {
+            if (s == 0 && d < 0) continue;
+            const Style st{Style::Fly, d, 0, s, ticks, px};
+            auto prepare = [&] {
+              Restore(*snap);
+              Place(px, row, 0);
+            };
+            add(st, Move(id, st, prepare, FlyPolicy{f_, d, ticks, s}, 300));
           }
         }
       }
