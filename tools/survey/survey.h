@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
@@ -222,7 +223,11 @@ class Survey {
   std::vector<Entry> entries_;
   std::vector<Item> items_;
   std::map<std::tuple<int, int, int, int>, int> itemIds_;  // room, n, x, y
-  std::map<std::tuple<int, int, int, int, uint64_t, uint64_t, bool>, int> nodeIds_;
+  std::unordered_map<uint64_t, int> nodeIds_;
+  std::unordered_map<uint64_t, std::pair<int, int>> runs_;  // a floor cell's run, per map
+  static uint64_t Mix(std::initializer_list<uint64_t> values);
+  static uint64_t NodeKey(int room, int row, int c0, int x, uint64_t mapHash, uint64_t stateHash,
+                          bool lift);
   std::map<std::tuple<int, int, int, uint64_t>, int> entryIds_;
   std::set<int> keyItems_;
   std::set<int> optionalRooms_;

@@ -95,6 +95,18 @@ uint64_t Survey::StateHash() const {
   return h;
 }
 
+uint64_t Survey::Mix(std::initializer_list<uint64_t> values) {
+  uint64_t h = 1469598103934665603ull;
+  for (uint64_t v : values) h = (h ^ v) * 1099511628211ull + (h >> 29);
+  return h;
+}
+
+uint64_t Survey::NodeKey(int room, int row, int c0, int x, uint64_t mapHash, uint64_t stateHash,
+                         bool lift) {
+  return Mix({static_cast<uint64_t>(room), static_cast<uint64_t>(row), static_cast<uint64_t>(c0),
+              static_cast<uint64_t>(x), mapHash, stateHash, lift ? 1u : 0u});
+}
+
 uint64_t Survey::LocalHash(int room) const {
   uint64_t h = 1469598103934665603ull;
   auto f = roomFlags_.find(room);
@@ -328,22 +340,30 @@ int Survey::NodeFor(const Outcome& o, int room, int from) {
   n.x = o.x;
   n.y = o.y;
   n.row = o.y;
+  n.mapHash = src ? src->mapHash : o.mapHash != 0 ? o.mapHash : MapHash();
+  n.stateHash = src ? src->stateHash : StateHash();
+  n.localHash = src ? src->localHash : LocalHash(room);
   if (o.kind == Outcome::Ride) {
     n.lift = true;
     n.c0 = n.c1 = o.x;
   } else {
-    // Her own cell, or the column she leans over at the edge of a floor.
-    n.c0 = n.c1 = o.col;
-    if (standable(o.col, o.y)) {
-      while (standable(n.c0 - 1, o.y)) --n.c0;
-      while (standable(n.c1 + 1, o.y)) ++n.c1;
+    // Her own cell, or the column she leans over at the edge of a floor; the floor run it
+    // belongs to is the same for every move that lands on it in this map.
+    const uint64_t rk = Mix({n.mapHash, static_cast<uint64_t>(room), static_cast<uint64_t>(o.y),
+                             static_cast<uint64_t>(o.col)});
+    if (auto r = runs_.find(rk); r != runs_.end()) {
+      n.c0 = r->second.first;
+      n.c1 = r->second.second;
+    } else {
+      n.c0 = n.c1 = o.col;
+      if (standable(o.col, o.y)) {
+        while (standable(n.c0 - 1, o.y)) --n.c0;
+        while (standable(n.c1 + 1, o.y)) ++n.c1;
+      }
+      runs_[rk] = {n.c0, n.c1};
     }
   }
-  n.mapHash = src ? src->mapHash : o.mapHash != 0 ? o.mapHash : MapHash();
-  n.stateHash = src ? src->stateHash : StateHash();
-  n.localHash = src ? src->localHash : LocalHash(room);
-  const auto key =
-      std::make_tuple(room, n.row, n.c0, n.lift ? n.x : 0, n.mapHash, n.stateHash, n.lift);
+  const uint64_t key = NodeKey(room, n.row, n.c0, n.lift ? n.x : 0, n.mapHash, n.stateHash, n.lift);
   auto it = nodeIds_.find(key);
   if (it != nodeIds_.end()) return it->second;
   if (src) {
@@ -401,8 +421,8 @@ bool Survey::Replicate(int id, int tpl) {
     if (copy.kind == Style::Use) continue;
     const Node t = nodes_[static_cast<size_t>(copy.to)];
     const Node& n = nodes_[static_cast<size_t>(id)];
-    const auto nk =
-        std::make_tuple(t.room, t.row, t.c0, t.lift ? t.x : 0, t.mapHash, n.stateHash, t.lift);
+    const uint64_t nk =
+        NodeKey(t.room, t.row, t.c0, t.lift ? t.x : 0, t.mapHash, n.stateHash, t.lift);
     int to;
     if (auto f = nodeIds_.find(nk); f != nodeIds_.end()) {
       to = f->second;
