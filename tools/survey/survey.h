@@ -234,6 +234,7 @@ class Survey {
   std::set<std::tuple<int, int, int>> optionalItems_;  // room, x, y
   std::map<int, int> roomMaze_;
   std::vector<int> pendingEntries_;
+  std::vector<int> restless_;                           // arrivals where she never comes to rest
   std::map<int, std::set<int>> roomFlags_, roomItems_;  // what each room's scripts ask about
   std::map<std::tuple<int, int, int, int, bool, uint64_t, uint64_t>, int> templates_;
   std::vector<int> queue_;  // nodes in the order they were found; expanded in turn

@@ -227,6 +227,12 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
       if (std::find(e.items.begin(), e.items.end(), static_cast<int>(i)) != e.items.end())
         takers.push_back(e.from);
     }
+    if (takers.empty()) {
+      out.push_back({"lost", it.room,
+                     "item " + std::to_string(it.n) + " at " + std::to_string(it.x) + "," +
+                         std::to_string(it.y) + " can never be had: no move reaches it"});
+      continue;
+    }
     const auto canTake = backFrom(takers, false);
     const auto without = forward(static_cast<int>(i));
     for (size_t n = 0; n < N; ++n) {
@@ -242,8 +248,6 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
       break;
     }
   }
-  // Every item of the rooms asked can be had at all.
-  // (An item no move picks up never made it into the list: look at the rooms' things.)
 
   // The way on: the furthest room must stay within reach from everywhere she can be.
   int goalRoom = 0;
@@ -320,6 +324,13 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
         }
       }
     }
+  }
+  for (int e : restless_) {
+    const Entry& en = entries_[static_cast<size_t>(e)];
+    if (!asked(en.room)) continue;
+    out.push_back({"arrival", en.room,
+                   "arrival at " + std::to_string(en.x) + "," + std::to_string(en.y) +
+                       ": she never comes to rest there"});
   }
   CheckArrivals(rooms, out);
   // The same place or move found in other states of the world is one finding.

@@ -84,12 +84,13 @@ int Survey::EnterRoom(int entry) {
   LoadRoom(e.maze, e.room);
   const int room = f_.RoomNo;  // an init script may have sent her on
   for (int i = 1; i <= 39; ++i) {
-    if (Harmful(f_.Obj(i).Kind)) f_.Obj(i).Kind = 0;
+    const auto& t = f_.Obj(i);
+    if (Harmful(t.Kind)) f_.Obj(i).Kind = 0;
+    if (t.Kind >= 20) ItemId(room, t.Kind - 20, t.X, t.Y);  // every item the room holds
   }
   const Outcome o = Rest(200);
   if (o.kind != Outcome::Stand && o.kind != Outcome::Ride) {
-    std::cerr << "quelmire_survey: room " << room << ": she does not come to rest at " << e.x << ","
-              << e.y << "\n";
+    restless_.push_back(entry);
     return -1;
   }
   e.node = NodeFor(o, room, -1);
