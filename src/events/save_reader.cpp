@@ -97,8 +97,8 @@ bool Form1::ReadSaveFile(int slot, std::string& error) {
   namespace fs = std::filesystem;
   const std::string path = SaveFilePath(slot);
   const std::string name = fs::path(path).filename().string();
-  // A save is about 15 kB however it is edited by hand: a slot far larger is no save, and
-  // reading it whole would hold up the title.
+  // A save the game writes is at most about 15 kB: a slot four times larger, blanks added by
+  // hand and all, is no save, and reading it whole would hold up the title.
   std::error_code sizeError;
   const auto size = fs::file_size(path, sizeError);
   if (!sizeError && size > kMostSaveBytes) {
