@@ -61,7 +61,8 @@ std::vector<Integer> ReadMazeCodes(const std::string& path) {
         if (!number || outOfRange || code < 0 || code > 159) {
           const std::string where = "tile code of column " + std::to_string(count % 256) +
                                     ", row " + std::to_string(count / 256);
-          const std::string shown = "\"" + std::string(field.substr(0, 40)) + "\"";
+          std::string shown(1, '"');
+          shown.append(field.substr(0, 40)).push_back('"');
           if (!number) fail(where + ": " + shown + " is not a whole number");
           if (outOfRange) fail(where + ": " + shown + " is outside -32768..32767");
           fail(where + " is " + std::to_string(code) + ", outside 0..159");
