@@ -3,6 +3,8 @@
 #include "game_harness.h"
 
 namespace {
+// Ticks played: a few seconds of play: walking and jumping over the new walls.
+constexpr int kTicks = 60;
 // Right with jumps, a look down, left with jumps.
 constexpr char kKeys[] = "\x02\x02\x12\x02\x02\x02\x08\x08\x01\x01\x11\x01\x01\x04";
 }  // namespace
@@ -28,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       f.LoadRoomData();
       f.RunPendingWarps();
       f.Timer1.Enabled = true;
-      fuzz::PlayTicks(f, 200);
+      fuzz::PlayTicks(f, kTicks);
     });
   } catch (const platform::FatalError& e) {
     fuzz::Finding("play on an accepted maze", e.what());

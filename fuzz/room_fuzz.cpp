@@ -3,6 +3,8 @@
 #include "game_harness.h"
 
 namespace {
+// Ticks played: five seconds of play: the things move, meet walls and her.
+constexpr int kTicks = 100;
 // Walks both ways, jumps, presses Up on event cells, looks down and confirms messages.
 constexpr char kKeys[] = "\x02\x02\x04\x00\x12\x02\x08\x00\x10\x01\x01\x04\x00\x11\x01\x80\x00";
 }  // namespace
@@ -28,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       f.RunPendingWarps();
       f.Timer1.Enabled = true;
-      fuzz::PlayTicks(f, 200);
+      fuzz::PlayTicks(f, kTicks);
     });
   } catch (const platform::FatalError& e) {
     fuzz::Finding("room load or play on an accepted room", e.what());

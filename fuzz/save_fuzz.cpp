@@ -3,6 +3,8 @@
 #include "game_harness.h"
 
 namespace {
+// Ticks played: a few seconds of play from the saved place.
+constexpr int kTicks = 60;
 constexpr char kKeys[] = "\x02\x02\x12\x08\x08\x08\x04\x01\x11\x01\x00\x80";
 }  // namespace
 
@@ -22,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       f.LoadRoomData();
       f.RunPendingWarps();
       f.Timer1.Enabled = true;
-      fuzz::PlayTicks(f, 200);
+      fuzz::PlayTicks(f, kTicks);
     });
   } catch (const platform::FatalError& e) {
     fuzz::Finding("play from an accepted save", e.what());

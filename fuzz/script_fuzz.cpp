@@ -3,6 +3,8 @@
 #include "game_harness.h"
 
 namespace {
+// Ticks played: a few seconds of play after the script.
+constexpr int kTicks = 40;
 constexpr char kKeys[] = "\x00\x10\x02\x04\x80\x01\x08\x00\x40\x00\x20\x11";
 }  // namespace
 
@@ -14,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fuzz::StartPlay(f, 5, 1, 33, 38);
       fuzz::PlayTicks(f, 2);
       f.RunEventScript(quelmire::FromUtf8(text));
-      fuzz::PlayTicks(f, 100);
+      fuzz::PlayTicks(f, kTicks);
     });
   } catch (const platform::FatalError& e) {
     fuzz::Finding("script", e.what());

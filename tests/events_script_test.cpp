@@ -139,8 +139,9 @@ TEST(EventScript, ObjectKindsWindMatchingKindsAndSongs) {
   Scene s;
   s.Load();
   auto& f = s.f();
-  s.Run("om005,012om040,001om-01,001wd-3");
-  EXPECT_EQ(std::tuple(f.Obj(5).Kind, f.DriftX), std::tuple(12, -3));
+  f.RoomThings = 5;  // as a room of five things leaves it: record 6 is empty, with no cell
+  s.Run("om005,012om006,012om040,001om-01,001wd-3");
+  EXPECT_EQ(std::tuple(f.Obj(5).Kind, f.Obj(6).Kind, f.DriftX), std::tuple(12, 0, -3));
   s.Run("wd07");
   EXPECT_EQ(f.DriftX, 7);
 

@@ -114,6 +114,11 @@ TEST_F(HeadlessPlatform, TheClockActionsAtTheirTimesQuitMaxMsAndPresses) {
   Options o;
   o.inputScript = In("none.txt");
   EXPECT_TRUE(Holds(ErrorOf<UsageError>([&] { CreateHeadlessPlatform(o); }), {o.inputScript}));
+  // So is a screenshot or state file that cannot be written, with its line, before the run.
+  for (const std::string& out : {In("none/s.json"), dir_.path().string()}) {
+    EXPECT_TRUE(Holds(ErrorOf<UsageError>([&] { Make("1 down A\n5 state " + out + "\n"); }),
+                      {"in.txt:2: cannot write \"" + out + "\""}));
+  }
   // A press holds the key for its length; one shorter than the time between two reads is a
   // tap: the next read only sees it.
   auto k = Make("10 press Space\n20 press A 5\n60 press Z 2\n60 press Q 0\n");

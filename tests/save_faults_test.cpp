@@ -253,6 +253,7 @@ TEST(SaveFaults, AFullDiskOrAFailedStepKeepsTheOldSaveAndIsNeverSuccess) {
 // is unchanged. What loads can be played.
 TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
   Scene s;
+  s.maze.Fill(247, 251, 247, 252, 9);  // open at the last column and row the view can follow
   s.Load();
   auto& f = s.f();
   SetGame(f, 1);
@@ -318,6 +319,9 @@ TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
       {place(" 34  38  -1  4  3  2 "), "the maze number is -1, outside 0..999"},
       {place(" 34  38  1000  4  3  2 "), "the maze number is 1000"},
       {place(" 34  38  77  4  3  2 "), "maze 77 has no file map/maz077.map"},
+      // Inside rock (the floor from row 39 down) she could never move again.
+      {place(" 34  39  6  4  3  2 "), "line 1: the cell (34, 39) of maze 6 is rock (tile 1)"},
+      {place(" 34  40  6  4  3  2 "), "the cell (34, 39) of maze 6 is rock"},
       // More hearts than the status bar shows would overflow at the next heart found.
       {place(" 34  38  6  32767  3  2 "), "the life ceiling is 32767, outside 1..20"},
       {place(" 34  38  6  32768  3  2 "), "the life ceiling is 32768"},
@@ -361,6 +365,10 @@ TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
   }
   std::string error;
   EXPECT_TRUE(!f.ReadSaveFile(3, error) && error == "savedata3.sav: cannot be opened") << error;
+  // A slot larger than any save, even one padded with blanks, is refused before it is read.
+  WriteFile(s.dir / "savedata2.sav", good + std::string(70000, ' '));
+  EXPECT_TRUE(!f.ReadSaveFile(2, error) && error.rfind("savedata2.sav: 78956 bytes, more", 0) == 0)
+      << error;
 }
 
 }  // namespace

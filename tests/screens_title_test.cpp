@@ -128,7 +128,7 @@ TEST(TitleLoad, BadSavesAreReportedOnTheTitleAndAGoodOneReplacesTheGame) {
          Line(2500, "down Z") + s.Probe(2800) + Line(2900, "up Z") +  // slot 3: life 0
          Line(3000, "press Up") + Line(3100, "press Z"));             // slot 2 loads
   auto& f = s.f();
-  std::tie(f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.LifeMax, f.Life) = std::tuple(40, 50, 3, 5, 4);
+  std::tie(f.Obj(0).X, f.Obj(0).Y, f.Obj(0).Kind, f.LifeMax, f.Life) = std::tuple(40, 38, 5, 5, 4);
   std::tie(f.ItemCount(0), f.ItemCount(7), f.ItemCount(39), f.Flags(0), f.Flags(511)) =
       std::tuple(12, 1, 2, 1, 255);
   std::tie(f.TakenList(0), f.TakenList(511)) = std::tuple(U" 1 2 3", U" 40 50 3");
@@ -156,7 +156,7 @@ TEST(TitleLoad, BadSavesAreReportedOnTheTitleAndAGoodOneReplacesTheGame) {
   EXPECT_TRUE(reportPixels[0] == 0 && reportPixels[1] > 50 && reportPixels[2] > 50);
   EXPECT_TRUE(right[0] == right[1] && right[0] == right[2]);
   // Everything the file holds, and the motion of the earlier game cleared; item 40 untouched.
-  EXPECT_EQ(PlayerState(f), std::tuple(40, 50, 3, 1, 4, 5, 0, 0, 0, 0, true, 0, 0, true, false));
+  EXPECT_EQ(PlayerState(f), std::tuple(40, 38, 5, 1, 4, 5, 0, 0, 0, 0, true, 0, 0, true, false));
   EXPECT_TRUE(f.SaveFileText() == good && f.ItemCount(40) == 7 && f.EndingFlag == 0);
 }
 

@@ -5,6 +5,8 @@
 // started game: songs a repeat must leave alone, sound effect numbers, the joystick and the
 // wait for a key.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <tuple>
@@ -87,6 +89,13 @@ TEST(StartUp, ABadDataFileStopsWithStatusOneNamingItAndBadArgumentsWithTwo) {
     EXPECT_TRUE(!args.back().ends_with("bad.txt") || Holds(run.err, {"bad.txt:2:"}));
   }
   EXPECT_EQ(RunQuelmire({"--help"}).status, 0);
+  // SIGTERM while start-up waits (here to read its script from a pipe no one writes) quits
+  // cleanly, as it does later.
+  ASSERT_EQ(mkfifo((tmp / "pipe").c_str(), 0600), 0);
+  const std::string run = "'" + (BuiltGameDir() / "quelmire").string() + "' --headless --input '" +
+                          (tmp / "pipe").string() + "' & sleep 0.5; kill -TERM $!; wait $!";
+  const int raw = std::system(run.c_str());
+  EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0);
 }
 
 TEST(Fades, TheStartUpPaletteAndEachFadeToItsLevelKeepingEntry255RoundingHalfToEven) {

@@ -68,8 +68,7 @@ int Code(int c, int r) {
 TEST(WorldMaze, EveryLayoutLoadsTheSameMapBuildsTheViewAndLeavesTheMarginAlone) {
   World w;
   // Besides the comma layout every test writes: one value a line, with blanks, a sign and
-  // leading zeros, LF only, and whatever follows the last value ignored; a comma at each
-  // line's end.
+  // leading zeros, LF only, and blank lines at the end; a comma at each line's end.
   std::string one, trailing;
   for (int r = 0; r < 256; ++r, trailing += "\r\n")
     for (int c = 0; c < 256; ++c) {
@@ -77,7 +76,7 @@ TEST(WorldMaze, EveryLayoutLoadsTheSameMapBuildsTheViewAndLeavesTheMarginAlone) 
       one += (v % 3 == 0 ? "  +00" : v % 3 == 1 ? " " : "") + std::to_string(v) + " \n";
       trailing += std::to_string(v) + ",";
     }
-  WriteFile(w.MazePath(8), one + "not a number, and never read\n");
+  WriteFile(w.MazePath(8), one + " \n\n");
   WriteFile(w.MazePath(9), trailing);
   auto& f = w.f();
   for (int i = 0; i <= 257; ++i)
@@ -119,7 +118,7 @@ TEST(WorldRoom, RecordsFillThingsItemsEventsAndInitScriptsAndTheNextRoomEmptiesA
                      "mo,20,21,3,1,2,2,\"wai,van\"\r\n"
                      "mo, 7 , 42 ,5,0,8,0,\r\n"       // kind 5, empty text
                      "mo,0,255,5,0,8,0,anything\r\n"  // home cell at the maze's corner
-                     "it,12,34,3\r\nxx\r\n"           // an unknown record is skipped
+                     "it,12,34,3,\r\n,\r\n"           // empty fields hold no record
                      "ev,15,16,\"msこんにちは、世界]\"\r\nin,as1\r\n"
                      "it,1,234,3\r\n\r\n"
                      "ev,15,16,%ed\r\n"  // same cell again
@@ -180,8 +179,21 @@ TEST(WorldFiles, BadMazesAndRoomsStopNamingTheFileTheLineAndTheField) {
     }
     return t;
   };
+  // A row too long or too short, a doubled row, text after the last, all rows on one line:
+  // each would shift every wall after it.
+  const std::string good = lines(65536, -1, -1, ""), first = good.substr(0, good.find('\n') + 1);
+  std::string oneLine, oneCode;
+  for (char c : good)
+    if (c != '\r') oneLine += c == '\n' ? ',' : c;
+  for (int i = 0; i < 65536; ++i) oneCode += "1\n";
   const std::tuple<std::string, std::string, std::string> mazes[] = {
-      {lines(65535, -1, -1, ""), "maz010.map, line 256", "65535 tile codes; it needs 65536"},
+      {lines(65535, -1, -1, ""), "maz010.map, line 256", "row 255 holds 255 tile codes; a row"},
+      {lines(65536, 3, 5, "1,1"), "maz010.map, line 4", "row 3 holds 257 tile codes"},
+      {first + good, "line 257", "a 257th row; a maze holds 256 rows"},
+      {good + "\r\n 0\r\n", "line 258", "a 257th row"},
+      {oneCode + "junk\n", "line 65537", "a 65537th tile code"},
+      {oneCode.substr(2) + "1,1\n", "line 65536", "holds 2 tile codes; this maze has one code a"},
+      {oneLine, "maz010.map, line 1", "row 0 holds 65536 tile codes"},
       {lines(65536, 3, 5, "160"), "maz010.map, line 4", "column 5, row 3 is 160, outside 0..159"},
       {lines(65536, 3, 5, "-1"), "line 4", "column 5, row 3 is -1, outside 0..159"},
       {lines(65536, 7, 0, "40000"), "line 8", "\"40000\" is outside -32768..32767"},
@@ -222,6 +234,13 @@ TEST(WorldFiles, BadMazesAndRoomsStopNamingTheFileTheLineAndTheField) {
       {"mo,1,1,7,0,0,0,12x456\n@", "line 1", "needs its home cell as six digits"},
       {"mo,1,1,8,0,0,0,gz\n@", "line 1", "holds only the speed characters"},
       {"mo,0,255,11,5,20,-16,\nmo,1,1,19,0,0,2,\"..1..1\"\nmo,1,1,8,0,0,0,0t\n@", "", ""},
+      // A mistyped keyword, a field too many, text after a closing quote, a lost quote: each
+      // would drop or shift what follows (a door script cut at its comma loses its warp).
+      {"om,1,1,19,0,0,2,\"..1\"\n@", "line 1", "\"om\" where a record starts: no record"},
+      {"it,1,1,0,5\n@", "line 1", "\"5\" where a record starts"},
+      {"ev,1,1,msa,jp005,092,038,002\n@", "line 1", "\"jp005\" where a record starts"},
+      {"\nev,1,1,\"ms]\" x\n@", "line 2", "\"ms]\" is followed by \"x\" before the next comma"},
+      {"ev,1,1,ms\"a,b\"\n@", "line 1", "\"ms\"a\" holds a double quote but does not start"},
   };
   for (const auto& [text, where, what] : cases)
     EXPECT_TRUE(what.empty() ? Holds(w.Room(11, text)) : Holds(w.Room(11, text), {where, what}))

@@ -4,7 +4,8 @@
 # fuzz/regressions/ and grow in build-fuzz/corpus/; a finding is kept in build-fuzz/findings/
 # and fails the run.
 #   tools/fuzz.sh [SECONDS] [TARGET...]
-# With QUELMIRE_FUZZ_KEEP_GOING=1 a run goes on past findings (long runs that collect them all).
+# With QUELMIRE_FUZZ_KEEP_GOING=1 a run goes on past findings (long runs that collect them all);
+# QUELMIRE_FUZZ_NICE sets the priority (default 19, the lowest).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -51,7 +52,7 @@ run() {
   local more=()
   [ "${QUELMIRE_FUZZ_KEEP_GOING:-0}" = 1 ] &&
     more=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
-  nice -n 19 "$build/fuzz_$t" "${more[@]}" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 \
+  nice -n "${QUELMIRE_FUZZ_NICE:-19}" "$build/fuzz_$t" "${more[@]}" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 \
     -print_final_stats=1 -dict="fuzz/dict/$t.dict" -artifact_prefix="$build/findings/$t-" \
     "$corpus" "$build/seeds/$t" >"$build/logs/$t.log" 2>&1
 }

@@ -7,10 +7,13 @@
 #include <sstream>
 
 #include "shell/form1.h"
+#include "world/field_reader.h"
 
 namespace quelmire {
 
 namespace {
+
+constexpr std::uintmax_t kMostSaveBytes = 64 * 1024;
 
 struct SaveReader {
   const std::string& text;
@@ -88,16 +91,21 @@ struct SaveReader {
   }
 };
 
-std::string ThreeDigits(long long n) {
-  return ToUtf8(Right(Str(n + 1000), 3));
-}
-
 }  // namespace
 
 bool Form1::ReadSaveFile(int slot, std::string& error) {
   namespace fs = std::filesystem;
   const std::string path = SaveFilePath(slot);
   const std::string name = fs::path(path).filename().string();
+  // A save the game writes is at most about 15 kB: a slot four times larger, blanks added by
+  // hand and all, is no save, and reading it whole would hold up the title.
+  std::error_code sizeError;
+  const auto size = fs::file_size(path, sizeError);
+  if (!sizeError && size > kMostSaveBytes) {
+    error = name + ": " + std::to_string(size) + " bytes, more than any save (at most " +
+            std::to_string(kMostSaveBytes) + "); not read";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = name + ": cannot be opened";
@@ -149,6 +157,25 @@ bool Form1::ReadSaveFile(int slot, std::string& error) {
   if (!fs::exists(AppPath("\\" + roomFile))) {
     error = name + " line " + std::to_string(placeLine) + ": room " + std::to_string(room) +
             " has no file " + roomFile;
+    return false;
+  }
+
+  // She must be able to stand where the save puts her: her cell and the one above it, her
+  // head's, open in the maze as its file holds it (script changes to a maze are not saved).
+  try {
+    const std::vector<Integer> codes = ReadMazeCodes(AppPath("\\" + mazeFile));
+    for (long long row : {y - 1, y}) {
+      const Integer code = codes[static_cast<size_t>(x * 256 + row)];
+      if (TileAttr(code) == 3) {
+        error = name + " line " + std::to_string(placeLine) + ": the cell (" + std::to_string(x) +
+                ", " + std::to_string(row) + ") of maze " + std::to_string(maze) +
+                " is rock (tile " + std::to_string(code) + "); she cannot stand there";
+        return false;
+      }
+    }
+  } catch (const platform::FatalError& e) {
+    error = name + " line " + std::to_string(placeLine) + ": maze " + std::to_string(maze) +
+            " cannot be read: " + e.what();
     return false;
   }
 

@@ -164,9 +164,10 @@ long long Form1::RunScriptCommand(const String& s, long long p) {
   }
   if (name == U"om") {
     const long long n = Operand(s, p + 2, 3), kind = Operand(s, p + 6, 3);
-    // Object 0's kind is the maze number; a thing becomes only a kind play knows.
+    // Object 0's kind is the maze number; a thing of the room becomes only a kind play
+    // knows. A record the room left empty has no place of its own: it stays empty.
     if (n == 0) Obj(0).Kind = I16(kind);
-    if (Within(n, 1, 39) && Within(kind, 0, kLastKind)) {
+    if (Within(n, 1, RoomThings) && Within(kind, 0, kLastKind)) {
       Obj(n).Kind = I16(kind);
       FitToKind(Obj(n));
     }

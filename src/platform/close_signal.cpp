@@ -16,8 +16,8 @@ void OnCloseSignal(int) {
 
 }  // namespace
 
-void InstallCloseSignals() {
-  gSignalled = 0;
+void InstallCloseSignals(bool keepPending) {
+  if (!keepPending) gSignalled = 0;
   struct sigaction action {};
   action.sa_handler = OnCloseSignal;
   sigemptyset(&action.sa_mask);

@@ -6,7 +6,9 @@
 namespace platform {
 
 // Installs the handler for both signals and clears the flag (a platform does this once).
-void InstallCloseSignals();
+// The game installs it first thing, before the platform, and the platform then keeps a
+// signal that came meanwhile (keepPending), so a SIGTERM during start-up quits cleanly too.
+void InstallCloseSignals(bool keepPending = false);
 // A SIGTERM or SIGINT has arrived since then.
 bool CloseSignalled();
 

@@ -51,7 +51,7 @@ class HeadlessPlatform : public Platform {
 
   // Applies the actions at time 0: they come before start-up.
   void Start() {
-    InstallCloseSignals();
+    InstallCloseSignals(options_.keepCloseSignal);
     ApplyDue(0);
   }
 
@@ -209,10 +209,18 @@ class HeadlessPlatform : public Platform {
         joystickPlugged_ = false;
         break;
       case ActionKind::Screenshot:
-        WritePng(a.file, primary_, display_);
-        break;
       case ActionKind::State:
-        WriteState(a.file);
+        // The script's line is named with the file: the check when the script was read
+        // cannot foresee a disk that fills meanwhile.
+        try {
+          if (a.kind == ActionKind::Screenshot) {
+            WritePng(a.file, primary_, display_);
+          } else {
+            WriteState(a.file);
+          }
+        } catch (const FatalError& e) {
+          throw FatalError(options_.inputScript + ":" + std::to_string(a.line) + ": " + e.what());
+        }
         break;
       case ActionKind::Quit:
         throw ExitRequest{0};

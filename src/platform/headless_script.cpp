@@ -1,6 +1,8 @@
 // Input script parsing.
 #include "platform/headless_script.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -45,6 +47,19 @@ bool ParseCount(std::string_view s, int64_t& value) {
   }
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
   return ec == std::errc() && end == s.data() + s.size() && value <= kMaxMs;
+}
+
+// Why a file cannot be written where it is named, or "" when it can.
+std::string OutputProblem(const std::string& file) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path path(file);
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  if (fs::is_directory(path, ec)) return "it is a folder";
+  if (!fs::is_directory(folder, ec)) return "no folder " + folder.string();
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return "the folder cannot be written";
+  if (fs::exists(path, ec) && access(path.c_str(), W_OK) != 0) return "the file cannot be written";
+  return {};
 }
 
 }  // namespace
@@ -191,7 +206,18 @@ std::vector<Action> LoadScript(const std::string& path) {
   }
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw UsageError(path + ": cannot read the input script");
-  return ParseScript(text, path);
+  std::vector<Action> actions = ParseScript(text, path);
+  // A screenshot or state file that cannot be written is found now, not when the run is
+  // half done.
+  for (const Action& a : actions) {
+    if (a.kind != ActionKind::Screenshot && a.kind != ActionKind::State) continue;
+    const std::string why = OutputProblem(a.file);
+    if (!why.empty()) {
+      throw UsageError(path + ":" + std::to_string(a.line) + ": cannot write \"" + a.file + "\" (" +
+                       why + ")");
+    }
+  }
+  return actions;
 }
 
 }  // namespace platform::headless

@@ -32,7 +32,8 @@ struct Action {
 // Throws UsageError naming the file and line of the first fault.
 std::vector<Action> ParseScript(std::string_view text, const std::string& fileName);
 
-// Reads and parses a script file; an unreadable file is a UsageError too.
+// Reads and parses a script file; an unreadable file, or a screenshot or state file that
+// cannot be written where it is named, is a UsageError too, naming the script line.
 std::vector<Action> LoadScript(const std::string& path);
 
 }  // namespace platform::headless

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 
 #include "platform/error.h"
 
@@ -27,7 +28,10 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& out, std::string& 
     error = std::string("cannot open (") + std::strerror(errno) + ")";
     return false;
   }
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream bytes;  // whole blocks at a time, not a character at a time
+  bytes << in.rdbuf();
+  const std::string text = std::move(bytes).str();
+  out.assign(text.begin(), text.end());
   if (in.bad()) {
     error = "read error";
     return false;

@@ -47,6 +47,9 @@ struct Options {
   bool sound = true;        // false: no sound device is opened; effects and songs are silent
   std::string inputScript;  // headless only
   int64_t maxMs = 3600000;  // headless only
+  // The program installed the close signals before the platform: a signal that came since
+  // is kept, not cleared (see close_signal.h).
+  bool keepCloseSignal = false;
 };
 
 class Platform {

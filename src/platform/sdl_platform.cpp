@@ -152,7 +152,7 @@ SdlPlatform::SdlPlatform(const Options& options) : options_(options) {
   // pumped, and would keep a hung game from being stopped; ours wake a sleeping wait.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) throw FatalError(SdlError("cannot start SDL"));
-  InstallCloseSignals();
+  InstallCloseSignals(options_.keepCloseSignal);
   // Without pads the game is fully playable: a failure here only means no joystick.
   padsInit_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   if (padsInit_) pads_.OpenPresent();

@@ -34,7 +34,7 @@ void Form1::ThingFault(int i, const std::string& what) const {
   std::string digits = std::to_string(room + 1000);
   if (digits.size() > 3) digits = digits.substr(digits.size() - 3);
   const ObjRecord& t = Obj(i);
-  Fatal("map\\room" + digits + ".rdt: thing in slot " + std::to_string(i) + " (kind " +
+  Fatal("map/room" + digits + ".rdt: thing in slot " + std::to_string(i) + " (kind " +
         std::to_string(t.Kind) + ", cell " + std::to_string(t.X) + "," + std::to_string(t.Y) +
         "): " + what);
 }

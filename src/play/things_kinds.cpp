@@ -169,8 +169,9 @@ void Form1::ChaseThing(int i) {
 
 void Form1::FollowThing(int i) {
   ObjRecord& t = Obj(i);
-  if (i >= 39) ThingFault(i, "a follower needs a thing in the slot after its own");
-  const ObjRecord& lead = Obj(i + 1);
+  // In the last slot a follower has nothing to follow: it plays out its queue and stands.
+  const Integer leadVX = i < 39 ? Obj(i + 1).VX : Integer{0};
+  const Integer leadVY = i < 39 ? Obj(i + 1).VY : Integer{0};
   // Speeds the alphabet cannot hold are written as its nearest end, so the queue stays in
   // pairs.
   auto code = [](Integer v) { return Mid(kSpeedChars, std::clamp<long long>(v, -16, 13) + 17, 1); };
@@ -182,7 +183,7 @@ void Form1::FollowThing(int i) {
     }
     return I16(pos - 17);
   };
-  t.Cmd = Right(t.Cmd, 4) + code(lead.VX) + code(lead.VY);
+  t.Cmd = Right(t.Cmd, 4) + code(leadVX) + code(leadVY);
   t.VX = speed(t.Cmd[0]);
   t.VY = speed(t.Cmd[1]);
   t.Frame = I16(16 + DigitAt(kFlap, ((t.Anim + i) & 15) + 1));

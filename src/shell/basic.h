@@ -78,6 +78,8 @@ class Array2 {
 
   T& operator()(long long c, long long r) { return v_[Index(c, r)]; }
   const T& operator()(long long c, long long r) const { return v_[Index(c, r)]; }
+  // The Rows elements (c, R0..R1) of column c, side by side, for copying a whole column.
+  T* Column(long long c) { return &v_[Index(c, R0)]; }
   void Fill(const T& value) {
     for (auto& e : v_) e = value;
   }

@@ -79,6 +79,9 @@ class Form1 {
   std::function<void(const String& script)> OnInitScript;
   // Counts room loads, so a step that ran a script can tell its records were replaced.
   uint32_t RoomLoadCount = 0;
+  // Records 1..RoomThings hold the room file's things and items (taken ones included); the
+  // records after them hold nothing, not even a cell, so scripts cannot turn them into things.
+  int RoomThings = 0;
   // The cells the view can be cut out around: columns 10..247, view rows 10..252 (the map
   // buffer reaches 10 cells to each side, 10 rows above and 5 below).
   static bool InViewReach(long long c, long long r) {

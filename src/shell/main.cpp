@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/close_signal.h"
 #include "platform/platform.h"
 #include "shell/form1.h"
 
@@ -51,10 +52,14 @@ int UsageFailure(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // SIGTERM and SIGINT quit the game cleanly from its first moment: the handler comes before
+  // anything that may take time (the platform, the data), which keeps a signal that came.
+  platform::InstallCloseSignals();
   // A save that meets a file-size limit fails with a report like a full disk, rather than
   // ending the game.
   std::signal(SIGXFSZ, SIG_IGN);
   platform::Options options;
+  options.keepCloseSignal = true;
   bool headless = false;
   bool haveInput = false, haveMax = false;
   for (int i = 1; i < argc; ++i) {
@@ -113,14 +118,16 @@ int main(int argc, char** argv) {
   } catch (const platform::ExitRequest& exit) {
     return exit.status;
   } catch (const platform::UsageError& e) {
+    // A wait of start-up cut short by the signal (a script read from a pipe) quits as asked.
+    if (platform::CloseSignalled()) return 0;
     return UsageFailure(e.what());
   } catch (const platform::FatalError& e) {
-    std::cerr << "quelmire: error: " << e.what() << "\n";
+    if (!platform::CloseSignalled()) std::cerr << "quelmire: error: " << e.what() << "\n";
     if (plat) {
       plat->ShowCursor(true);
       plat->CloseDisplay();
     }
-    return 1;
+    return platform::CloseSignalled() ? 0 : 1;
   } catch (const std::exception& e) {
     std::cerr << "quelmire: error: " << e.what() << "\n";
     if (plat) plat->ShowCursor(true);

@@ -23,13 +23,17 @@ std::string Quoted(std::string_view field) {
 }
 }  // namespace
 
-FieldReader FieldReader::Open(const std::string& path) {
+std::string FieldReader::ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   if (!f) Fatal(path + ": cannot open the file (missing or unreadable)");
   std::ostringstream ss;
   ss << f.rdbuf();
   if (f.bad()) Fatal(path + ": read error");
-  return FieldReader(path, std::move(ss).str());
+  return std::move(ss).str();
+}
+
+FieldReader FieldReader::Open(const std::string& path) {
+  return FieldReader(path, ReadFile(path));
 }
 
 FieldReader::FieldReader(std::string path, std::string text)
@@ -71,14 +75,23 @@ std::string_view FieldReader::Next() {
     }
     field = all.substr(start, end - start);
     pos_ = end + 1;
-    // Anything between the closing quote and the separator is not part of the value.
-    while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineBreak(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    if (pos_ < text_.size() && text_[pos_] != ',' && !IsLineBreak(text_[pos_])) {
+      size_t after = pos_;
+      while (after < text_.size() && text_[after] != ',' && !IsLineBreak(text_[after])) ++after;
+      Fail("the quoted text " + Quoted(field) + " is followed by " +
+           Quoted(all.substr(pos_, after - pos_)) + " before the next comma");
+    }
   } else {
     const size_t start = pos_;
     while (pos_ < text_.size() && text_[pos_] != ',' && !IsLineBreak(text_[pos_])) ++pos_;
     size_t end = pos_;
     while (end > start && IsBlank(text_[end - 1])) --end;
     field = all.substr(start, end - start);
+    // A quote inside a field that does not start with one is a quote lost or misplaced.
+    if (field.find('"') != std::string_view::npos) {
+      Fail("the text " + Quoted(field) + " holds a double quote but does not start with one");
+    }
   }
   afterComma_ = false;
   if (pos_ < text_.size()) {

@@ -5,12 +5,16 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "shell/basic.h"
 
 namespace quelmire {
 
 class FieldReader {
  public:
   // Reads the whole file; a missing or unreadable file is fatal, naming it.
+  static std::string ReadFile(const std::string& path);
   static FieldReader Open(const std::string& path);
   FieldReader(std::string path, std::string text);
 
@@ -42,6 +46,10 @@ class FieldReader {
 // Returns false when the field holds anything else; sets `outOfRange` for a number beyond
 // the 16-bit range.
 bool ParseIntegerField(std::string_view field, long& value, bool& outOfRange);
+
+// The 65536 tile codes of a maze file, a column at a time (code of column c, row r at
+// c * 256 + r); a fault is fatal, naming the file, the line and the field.
+std::vector<Integer> ReadMazeCodes(const std::string& path);
 
 // The last three characters of the decimal text of n + 1000 (file names, home cells).
 std::string ThreeDigits(long long n);

@@ -39,6 +39,7 @@ void Form1::LoadRoomData() {
     o.Cmd.clear();
   }
   Obj(0).Anim = 0;
+  RoomThings = 0;
   EventMap.Fill(0);
   DriftX = 0;
 
@@ -70,6 +71,7 @@ void Form1::LoadRoomData() {
       in.Fail(std::string("\"") + record + "\" record: a 40th thing; a room holds at most 39 " +
               "\"mo\" and \"it\" records together");
     }
+    RoomThings = n;
     return Obj(n++);
   };
 
@@ -147,8 +149,13 @@ void Form1::LoadRoomData() {
     } else if (keyword == "@") {
       QuietMode = False;
       return;
+    } else if (!keyword.empty()) {
+      // A mistyped keyword, or a field too many (a text cut at a comma by a lost quote):
+      // skipping it would drop or shift the records after it without a word. An empty field
+      // (a comma at a line's end) holds nothing and is passed over.
+      in.Fail("\"" + std::string(keyword.substr(0, 40)) +
+              "\" where a record starts: no record keyword (mo, it, ev, in or @)");
     }
-    // Any other field in keyword position is skipped.
   }
 }
 
