@@ -321,7 +321,6 @@ TEST(SaveFaults, EditedOrCutSavesLoadExactlyOrAreRefused) {
       {place(" 34  38  77  4  3  2 "), "maze 77 has no file map/maz077.map"},
       // Inside rock (the floor from row 39 down) she could never move again.
       {place(" 34  39  6  4  3  2 "), "line 1: the cell (34, 39) of maze 6 is rock (tile 1)"},
-      {place(" 34  40  6  4  3  2 "), "the cell (34, 39) of maze 6 is rock"},
       // More hearts than the status bar shows would overflow at the next heart found.
       {place(" 34  38  6  32767  3  2 "), "the life ceiling is 32767, outside 1..20"},
       {place(" 34  38  6  32768  3  2 "), "the life ceiling is 32768"},

@@ -160,11 +160,11 @@ bool Form1::ReadSaveFile(int slot, std::string& error) {
     return false;
   }
 
-  // She must be able to stand where the save puts her: her cell and the one above it, her
-  // head's, open in the maze as its file holds it (script changes to a maze are not saved).
+  // She must be able to stand where the save puts her: her cell open in the maze as its file
+  // holds it (script changes to a maze are not saved). Rock above her is a low passage.
   try {
     const std::vector<Integer> codes = ReadMazeCodes(AppPath("\\" + mazeFile));
-    for (long long row : {y - 1, y}) {
+    for (long long row : {y}) {
       const Integer code = codes[static_cast<size_t>(x * 256 + row)];
       if (TileAttr(code) == 3) {
         error = name + " line " + std::to_string(placeLine) + ": the cell (" + std::to_string(x) +
