@@ -48,6 +48,21 @@ TEST(Text, AdvancesInkAndTheNearestEntry) {
       ink += v == 200;
     }
   EXPECT_GT(ink, 30);
+  // The bold keeps one-pixel gaps: the three strokes of each letter stay apart in some row
+  // (a plain one-pixel smear fills W and M of the 8-pixel half width solid).
+  for (const char* letter : {"W", "M", "w", "m"}) {
+    Surface g(16, 20, "glyph");
+    g.Fill(0);
+    text.Draw(g, 0, 0, letter, 1);
+    int most = 0;
+    for (int y = 0; y < g.Height(); ++y) {
+      int runs = 0;
+      for (int x = 0; x < g.Width(); ++x)
+        runs += g.At(x, y) == 1 && (x == 0 || g.At(x - 1, y) == 0);
+      most = std::max(most, runs);
+    }
+    EXPECT_GE(most, 3) << letter;
+  }
   // Partly or wholly outside: clipped, never written out of bounds.
   const std::pair<int, int> outside[] = {
       {-5, -9}, {60, 28}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX - 3, 0}};

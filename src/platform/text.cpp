@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
 
@@ -59,13 +60,27 @@ char32_t NextCodePoint(std::string_view s, size_t& i) {
   return c;
 }
 
+// The window's bold: each stroke is widened by one pixel to the right, as the face is
+// emboldened at this size, except into a one-pixel gap between two strokes. Half-width letters
+// have 8 pixels, so a plain smear would close the gaps of W, M, N, m and w and fill them solid.
+// plain(x, y) is the regular glyph's ink, 0 <= x < w; the result is (w + 1) x h, row by row.
+template <typename Plain>
+std::vector<uint8_t> Embolden(int w, int h, const Plain& plain) {
+  const auto inkAt = [&](int x, int y) { return x >= 0 && x < w && plain(x, y); };
+  std::vector<uint8_t> ink(static_cast<size_t>(w + 1) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x <= w; ++x) {
+      const bool on = inkAt(x, y) || (inkAt(x - 1, y) && !inkAt(x + 1, y));
+      ink[static_cast<size_t>(y) * static_cast<size_t>(w + 1) + static_cast<size_t>(x)] = on;
+    }
+  }
+  return ink;
+}
+
 }  // namespace
 
-// Bold for the ink; the regular face only for advances (bold reports one pixel more, which
-// would break the 16/8 pixel grid of the message window).
 struct TextRenderer::Fonts {
-  TTF_Font* bold = nullptr;
-  TTF_Font* regular = nullptr;
+  TTF_Font* face = nullptr;
 };
 
 std::string FindFontPath() {
@@ -78,22 +93,17 @@ TextRenderer::TextRenderer() : fonts_(std::make_unique<Fonts>()) {
   if (TTF_Init() != 0)
     throw FatalError(std::string("cannot start the font engine: ") + TTF_GetError());
   const std::string path = FindFontPath();
-  fonts_->bold = TTF_OpenFont(path.c_str(), kFontPixels);
-  fonts_->regular = fonts_->bold ? TTF_OpenFont(path.c_str(), kFontPixels) : nullptr;
-  if (fonts_->bold == nullptr || fonts_->regular == nullptr) {
+  fonts_->face = TTF_OpenFont(path.c_str(), kFontPixels);
+  if (fonts_->face == nullptr) {
     const std::string why = TTF_GetError();
-    if (fonts_->bold) TTF_CloseFont(fonts_->bold);
     TTF_Quit();
     throw FatalError("cannot open the font " + path + ": " + why);
   }
-  TTF_SetFontHinting(fonts_->bold, TTF_HINTING_MONO);
-  TTF_SetFontHinting(fonts_->regular, TTF_HINTING_MONO);
-  TTF_SetFontStyle(fonts_->bold, TTF_STYLE_BOLD);
+  TTF_SetFontHinting(fonts_->face, TTF_HINTING_MONO);
 }
 
 TextRenderer::~TextRenderer() {
-  TTF_CloseFont(fonts_->bold);
-  TTF_CloseFont(fonts_->regular);
+  TTF_CloseFont(fonts_->face);
   TTF_Quit();
 }
 
@@ -105,27 +115,23 @@ const TextRenderer::Glyph& TextRenderer::GetGlyph(char32_t c) {
   // Control characters take no room and draw nothing.
   if (c >= 0x20 && c != 0x7F) {
     int advance = 0;
-    if (TTF_GlyphMetrics32(fonts_->regular, static_cast<Uint32>(c), nullptr, nullptr, nullptr,
-                           nullptr, &advance) == 0) {
+    if (TTF_GlyphMetrics32(fonts_->face, static_cast<Uint32>(c), nullptr, nullptr, nullptr, nullptr,
+                           &advance) == 0) {
       g.advance = advance;
     }
     // Solid rendering is the font engine's one-bit mode: index 0 background, anything else ink.
     // The surface's origin is the pen position at the top of the line.
-    SDL_Surface* surf = TTF_RenderGlyph32_Solid(fonts_->bold, static_cast<Uint32>(c),
+    SDL_Surface* surf = TTF_RenderGlyph32_Solid(fonts_->face, static_cast<Uint32>(c),
                                                 SDL_Color{255, 255, 255, 255});
     if (surf != nullptr) {
       if (surf->format->BytesPerPixel == 1 && SDL_LockSurface(surf) == 0) {
-        g.width = surf->w;
-        g.height = surf->h;
-        g.ink.resize(static_cast<size_t>(g.width) * static_cast<size_t>(g.height));
         const auto* src = static_cast<const uint8_t*>(surf->pixels);
-        for (int y = 0; y < g.height; ++y) {
-          for (int x = 0; x < g.width; ++x) {
-            g.ink[static_cast<size_t>(y) * static_cast<size_t>(g.width) + static_cast<size_t>(x)] =
-                src[static_cast<size_t>(y) * static_cast<size_t>(surf->pitch) +
-                    static_cast<size_t>(x)];
-          }
-        }
+        g.width = surf->w + 1;
+        g.height = surf->h;
+        g.ink = Embolden(surf->w, surf->h, [&](int x, int y) {
+          return src[static_cast<size_t>(y) * static_cast<size_t>(surf->pitch) +
+                     static_cast<size_t>(x)] != 0;
+        });
         SDL_UnlockSurface(surf);
       }
       SDL_FreeSurface(surf);

@@ -1,4 +1,4 @@
-// Text in the window's font (IPAGothic 16 px, bold, not anti-aliased), drawn as ink of one
+// Text in the window's font (IPAGothic 16 px, emboldened, not anti-aliased), drawn as ink of one
 // palette index onto 8-bit surfaces. Used by both platforms.
 #pragma once
 

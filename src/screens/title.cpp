@@ -169,10 +169,11 @@ void Form1::Timer2_Timer() {
     BltRect = {0, 0, 640, 480};
     BltFast(*PrimarySurface, 0, 0, *MapSurface, false);
     FadePalette(0, 16, 1);
+    // Each line ends where a reader pauses: no word is carried over by the window's wrap.
     ShowMessage(
-        U"r　わたしの村では、三年に一度、若い女を山奥の祭殿の穴に生け贄として放り込む習わしがある"
-        U"。");
-    ShowMessage(U"r　今年がその年で、長老たちが三日間の儀式の末に選んだのは、わたしだった。");
+        U"r　わたしの村では、三年に一度、r　若い女を山奥の祭殿の穴にr　生け贄として放り込む習わし"
+        U"がある。");
+    ShowMessage(U"r　今年がその年で、長老たちがr　三日間の儀式の末に選んだのは、r　わたしだった。");
     ShowMessage(
         U"　ちょっと信じたくないんだけれど、r　そんなわけで、r　わたしは、r　落ちている真っ最中だ"
         U"。");

@@ -51,14 +51,13 @@ def digits(cv):
         cv.blit(sub, 18 * n, 168, key=False)
 
 
-def crystal_icon(cv):
-    x0, y0 = 180, 168
-    cx = x0 + 9
-    cv.poly([(cx - 7, y0 + 9), (cx, y0 + 2), (cx + 7, y0 + 9), (cx, y0 + 22)], C('pink4'))
-    cv.poly([(cx - 3, y0 + 9), (cx, y0 + 2), (cx + 3, y0 + 9), (cx, y0 + 22)], C('pink6'))
-    cv.line(cx - 7, y0 + 9, cx + 7, y0 + 9, C('pink7'))
-    sub = cv.sub(x0, y0, 18, 24).outline(C('hair0'))
-    cv.blit(sub, x0, y0, key=False)
+def times_sign(cv):
+    """The cell after the digits: the status screen reads crystal picture, times sign, count."""
+    g = DIGITS['x'].scaled(2)
+    sub = Canvas(18, 24)
+    sub.blit(g, (18 - g.w) // 2, (24 - g.h) // 2)
+    sub.outline(C('night0'), diag=True)
+    cv.blit(sub, 180, 168, key=False)
 
 
 def hearts(cv):
@@ -196,7 +195,7 @@ def build_chr1():
     dim_tile(cv)
     orb_frame(cv)
     digits(cv)
-    crystal_icon(cv)
+    times_sign(cv)
     hearts(cv)
     empty_orbs(cv)
     name_frame(cv)

@@ -22,11 +22,13 @@ T = 32
 def tex(name, x, y, seed):
     """Material texture: palette index at tile pixel (x, y)."""
     if name == 'rock':
+        # Solid rock keeps above the shades of the cave walls behind (rockbg): a lone cell of
+        # it, such as a struck strike block, still reads as rock in front, not as the wall.
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        v = 0.25 + n * 0.55 + (dith(x, y) - 0.5) * 0.15
+        v = 0.32 + n * 0.55 + (dith(x, y) - 0.5) * 0.14
         if vnoise(x, y, 4, seed + 7, 32) > 0.78:
-            v -= 0.25
-        return rshade('earth', v)
+            v -= 0.15
+        return rshade('earth', max(v, 0.4))
     if name == 'rockbg':
         n = fbm(x, y, 8, seed, 3, wrap=32)
         return rshade('earth', 0.05 + n * 0.28 + (dith(x, y) - 0.5) * 0.1)
@@ -254,14 +256,43 @@ def strike_block(cv, ox, oy, rname, glyph_col, seed):
 
 
 def spent_block(cv, ox, oy, rname):
+    """A struck strike block: the same bevelled block a shade duller, its star gone out (a dim
+    scar), but lit like solid ground and kept above the shades of any wall behind it."""
     rr = ramp(rname)
+    m = len(rr) // 2 - 1
     for y in range(T):
         for x in range(T):
-            cv.set(ox + x, oy + y, rr[2] if (x * 7 + y * 3) % 13 else rr[1])
-    block_bevel(cv, ox, oy, rr[4], rr[1], rr[0])
+            cv.set(ox + x, oy + y, rr[m - 1 + (1 if (x + y) % 7 == 0 else 0)])
+    block_bevel(cv, ox, oy, rr[m + 3], rr[m - 3], rr[0])
     for (x, y) in ((4, 4), (27, 4), (4, 27), (27, 27)):
-        cv.set(ox + x, oy + y, rr[4])
-    cv.rect(ox + 10, oy + 14, 12, 3, rr[0])
+        cv.set(ox + x, oy + y, rr[m + 3])
+        cv.set(ox + x + 1, oy + y + 1, rr[m - 3])
+    cx, cy = ox + 16, oy + 15
+    for k in range(5):
+        a = -math.pi / 2 + k * 2 * math.pi / 5
+        stroke(cv, cx, cy, cx + math.cos(a) * 7, cy + math.sin(a) * 7, 1.0, rr[m - 2])
+
+
+def rock_strike_block(cv, ox, oy, glyph_col):
+    """The stone strike block is a cell of the cave rock fill (tile 0, the same pixels) with a
+    glowing star and a glowing edge: struck, the glow goes out and the rock stays as a step."""
+    fill_tex(cv, ox, oy, 'rock', 0)
+    tr = ramp('teal')
+    for i in range(1, T - 1):
+        for (x, y) in ((i, 1), (i, T - 2), (1, i), (T - 2, i)):
+            if (x + y) % 3 != 0:
+                cv.set(ox + x, oy + y, tr[4] if y < T // 2 else tr[2])
+    cx, cy = ox + 16, oy + 15
+    for k in range(5):
+        a = -math.pi / 2 + k * 2 * math.pi / 5
+        stroke(cv, cx, cy, cx + math.cos(a) * 9, cy + math.sin(a) * 9, 1.6, tr[1])
+    for k in range(5):
+        a = -math.pi / 2 + k * 2 * math.pi / 5
+        stroke(cv, cx, cy, cx + math.cos(a) * 8, cy + math.sin(a) * 8, 1.0, glyph_col)
+    cv.ellipse(cx + 0.5, cy + 0.5, 3, 3, glyph_col)
+    cv.set(cx, cy, C('white'))
+    for i in range(3):
+        cv.line(cx - i, oy + 27 - i, cx + i, oy + 27 - i, tr[3])
 
 
 def spikes(cv, ox, oy, metal, tip, glow=None, up=True):
@@ -563,12 +594,15 @@ def sky_deco(cv, ox, oy, kind, seed):
 
 
 def ending_tile(cv, ox, oy, dark):
-    """130: dark backdrop of the credits (white text); 131: light backdrop of the story (black text)."""
+    """130: dark backdrop of the credits (white text); 131: light backdrop of the story (black text).
+
+    The credits fade their text out to black and leave it there, so the dark backdrop is black
+    (entry 0) but for its thin diamond lines: a faded heading leaves no shadow under the next."""
     for y in range(32):
         for x in range(32):
             if dark:
                 d = (abs(x - 16) + abs(y - 16)) % 16
-                c = C('night2') if d in (0, 15) else C('night1')
+                c = C('night2') if d in (0, 15) else C('black')
                 if (x, y) in ((16, 16), (0, 0)):
                     c = C('night4')
             else:
@@ -917,7 +951,7 @@ def withdeco(bg, seed, fn, *a):
 
 
 CATALOGUE = {
-    0: ('cave rock, inside (no rim); the maze margin and a struck block 37 show it', S('rock', 'fill', 0)),
+    0: ('cave rock, inside (no rim); the maze margin and a struck block 37 show it, so it keeps above the wall shades', S('rock', 'fill', 0)),
     1: ('cave rock, top surface with moss: floor seen from above', S('rock', 'top', 1)),
     2: ('cave rock, underside: ceiling', S('rock', 'bottom', 2)),
     3: ('cave rock, left face (open space to the left)', S('rock', 'left', 3)),
@@ -936,7 +970,7 @@ CATALOGUE = {
     16: ('shrine brick, inside', S('brick', 'fill', 16)),
     17: ('shrine brick, top surface', S('brick', 'top', 17)),
     18: ('shrine brick, underside', S('brick', 'bottom', 18)),
-    19: ('spent strike block (what 54 becomes)', F(spent_block, 'gold')),
+    19: ('spent gold strike block (what 54 becomes): the gold block with its rim, star gone out', F(spent_block, 'gold')),
     20: ('shrine brick, left face', S('brick', 'left', 20)),
     21: ('shrine brick, right face', S('brick', 'right', 21)),
     22: ('dark brick wall behind', B('brickbg', 22)),
@@ -954,7 +988,7 @@ CATALOGUE = {
     34: ('wooden plank, right end on a post', F(plank, 'R')),
     35: ('hanging rope on cave wall', F(rope, False)),
     36: ('hanging chain on cave wall', F(rope, True)),
-    37: ('stone strike block; struck from below it vanishes into 0 (cave rock)', F(strike_block, 'stone', C('teal6'), 37)),
+    37: ('stone strike block: the rock of 0 with a glowing star and edge; struck from below the glow goes out (0)', F(rock_strike_block, C('teal6'))),
     38: ('cave wall with crystals', withdeco('rockbg', 38, deco_crystal, 'teal', 38)),
     39: ('hanging paper lantern', F(misc_bg, 'lantern', 39)),
     40: ('forest soil, top with grass', S('soil', 'top', 40)),
@@ -1041,7 +1075,7 @@ CATALOGUE.update({
     119: ('basalt, single block', S('basalt', 'single', 119)),
     120: ('abyss crystal rock, inside', S('abyss', 'fill', 120)),
     121: ('abyss crystal rock, top', S('abyss', 'top', 121)),
-    122: ('spent abyss strike block (what 146 becomes)', F(spent_block, 'abyss')),
+    122: ('spent abyss strike block (what 146 becomes): the abyss block with its rim, star gone out', F(spent_block, 'abyss')),
     123: ('abyss crystal rock, single block', S('abyss', 'single', 123)),
     124: ('abyss wall (variant)', B('abyssbg', 124)),
     125: ('abyss wall with drifting motes', F(misc_bg, 'motes', 125)),
@@ -1049,7 +1083,7 @@ CATALOGUE.update({
     127: ('black void (variant)', F(misc_bg, 'void', 127)),
     128: ('marble shrine wall', B('marblebg', 128)),
     129: ('marble wall with gold ornament', F(misc_bg, 'goldorn', 129)),
-    130: ('credits backdrop: deep night diamonds, for white text', F(ending_tile, True)),
+    130: ('credits backdrop: thin night diamonds on black, for white text faded out to black', F(ending_tile, True)),
     131: ('story backdrop: pale dawn diamonds, for black text', F(ending_tile, False)),
     132: ('marble wall with a pale ledge line (decoration only)', withdeco('marblebg', 132, lambda cv, ox, oy: cv.rect(ox, oy, 32, 3, C('stone9')))),
     133: ('sunrise sky', F(misc_bg, 'sunrise', 133)),

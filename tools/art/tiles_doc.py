@@ -43,7 +43,14 @@ background. The bridge is deck 118 (solid) with rail 10 (free) in the row above 
 - Breakable blocks (solid; a head strike breaks them): 7 cracked rock -> 9; 12 cracked brick -> 8.
 - Strike blocks (passable; a head strike from below changes them): 37 stone -> 0 (cave rock);
   54 gold -> 19 (spent gold block, solid); 146 abyss -> 122 (spent abyss block, solid).
-  All three carry a bright star so they read as "hit me from below".
+  All three carry a bright star so they read as "hit me from below". A struck block must read
+  as a solid step where it stands alone in open space:
+  - 37 is drawn as the very cells of 0 with a glowing star and glowing dots round its edge;
+    struck, the glow goes out and the same rock stays. 0 has no rim (it is also the inside of
+    every cave-rock mass), so the cave-rock set keeps to shades above those of the cave walls
+    behind (9, 13, 14, 96, 136): a lone 0 reads as rock in front of the wall, not as the wall.
+  - 19 and 122 are their strike blocks a shade duller, with the same bevelled rim and the star
+    gone out to a dim scar, lit like solid ground above any wall behind them.
 - Harm: 48 steel spikes, 50 thorns, 52 low flames hurt. The ones that also throw the heroine
   back glow red from below: 29 ice spikes, 49 red-hot spikes, 51 red thorns, 53 roaring fire.
 - Healing spring: the 2 x 3 picture 76 77 / 84 85 / 92 93 (all six are healing spots); stand in
@@ -51,8 +58,9 @@ background. The bridge is deck 118 (solid) with rail 10 (free) in the row above 
 - Doors: 65 closed, 67 open (the door sound plays when a script sets either).
 - Fire: 78 cold brazier, 79 burning brazier (the fire sound plays when a script sets 79).
 - Pillar puzzle: 9 empty cell above a pillar, 15 pillar top, 23 pillar body.
-- Ending: 131 pale dawn backdrop behind the story (black text), 130 deep night backdrop behind
-  the credits (white text).
+- Ending: 131 pale dawn backdrop behind the story (black text), 130 night backdrop behind the
+  credits (white text). The credits fade out by drawing their text in black and leave it there,
+  so 130 is black (entry 0) but for thin lines: no heading shows through the next one.
 
 ## Catalogue
 
