@@ -57,6 +57,7 @@ void Form1::ScrollView() {
   const int vflag = v1 == v0 ? 0 : (v0 < v1 ? 8 : 4);
   if (h + vflag == 0) return;
   CheckViewLimits("play tick, view scroll");
+  if (!DrawFrames) return;  // nobody sees the buffer; BuildRoom draws it anew when needed
   if (v1 - v0 > 1 || v0 - v1 > 1) {
     // More than one row at once cannot be shifted in: draw the buffer anew.
     BuildRoom();

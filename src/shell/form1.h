@@ -90,7 +90,8 @@ class Form1 {
   // ---- Play engine: the play tick, the heroine, the things ----
   void Timer1_Timer();
   // Off for tools that play many ticks nobody sees (the room survey, fuzz targets): the play
-  // tick then composes and flips no frame; everything else it does is unchanged.
+  // tick then composes and flips no frame and leaves the map buffer as it is (BuildRoom draws
+  // it anew before frames are drawn again); everything else it does is unchanged.
   bool DrawFrames = true;
   // Step 8 of the play tick for slot i (Kind >= 1): move, touch, events, behaviour.
   void ProcessThing(int i);

@@ -1,0 +1,245 @@
+// The room survey: plays the real game headless from every place the heroine can stand and
+// builds the graph of the moves the game really makes between them, so that traps, items that
+// an order of play loses, arrivals that enemies reach and main-path moves with a narrow window
+// are found by the game itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/forwarding_platform.h"
+#include "shell/form1.h"
+
+namespace survey {
+
+using quelmire::Form1;
+
+// The keys a move holds in one play tick.
+// Things that hurt: beetles, spiked balls, flames, guardians, bats, jellies, crows, beads.
+inline bool Harmful(int kind) {
+  return kind >= 1 && kind <= 8;
+}
+
+struct Keys {
+  int dir = 0;  // -1 left, +1 right
+  bool jump = false;
+  bool up = false;
+};
+
+// The headless platform with the keyboard given by the survey: the first read of a play tick
+// sees the move's keys; every later read in the same tick is a message or a wait, which is
+// closed the way a player does (let go, then Down).
+class SurveyPlatform : public platform::ForwardingPlatform {
+ public:
+  using ForwardingPlatform::ForwardingPlatform;
+  long GetKeyboardState(uint8_t keys[256]) override;
+  void StartTick(Keys k) {
+    keys_ = k;
+    reads_ = 0;
+  }
+
+ private:
+  Keys keys_;
+  int reads_ = 0;
+};
+
+// Everything of the game a move changes inside one room.
+struct Snapshot {
+  quelmire::Array<quelmire::ObjRecord, 0, 39> obj;
+  quelmire::Array2<quelmire::Integer, 0, 257, 0, 257> map;
+  quelmire::Array<quelmire::Byte, 0, 511> flags;
+  quelmire::Array<quelmire::Byte, 0, 127> items;
+  quelmire::Integer lifeMax = 0, jumpLen = 0, airTime = 0, driftX = 0;
+  bool riding = false;
+};
+
+// How a move is made, for the window and the report.
+struct Style {
+  enum Kind { Jump, WalkOff, Use, Ride, Arrive } kind = Jump;
+  int dir = 0;       // the side she faces or runs to
+  int speed = 0;     // |VX| at take-off: 0 standing, 8 a full run-up
+  int steer = 0;     // held in the air: +1 toward dir, 0 nothing
+  int hold = 0;      // ticks the jump key is held
+  long takeoff = 0;  // pixel column of the take-off (cell * 32 + offset)
+};
+
+// Where a move ends.
+struct Outcome {
+  enum Kind { None, Stand, Ride, Exit } kind = None;
+  int x = 0, y = 0;        // her cell
+  bool hurt = false;       // a tile hurt her on the way
+  std::vector<int> taken;  // item ids picked up on the way
+  // Exit: the warp's target.
+  int maze = 0, wx = 0, wy = 0, room = 0;
+  // The cells she passed, and whether the same move from the same take-off ends the same way
+  // in another state of the room whose map is the same there: no lift, pad, event or map
+  // change on the way.
+  int x0 = 1 << 20, x1 = -1, y0 = 1 << 20, y1 = -1;
+  bool reusable = true;
+  bool scripted = false;                    // a "%" event ran on the way
+  std::vector<std::array<int, 3>> changes;  // cells the move changed: column, row, tile
+  uint64_t mapHash = 0;                     // of the map it left, when known (else 0)
+  bool known = false;                       // taken from that other state, not played
+  int col = 0;  // the floor column she stands over (her own, or the one she leans on)
+};
+
+struct Node;
+// A move between two places, with every way it was made (take-off pixel and hold per style).
+struct Edge {
+  int from = 0, to = -1;  // node ids; to = -1 for an exit
+  Style::Kind kind = Style::Jump;
+  bool hurt = false;
+  std::vector<int> items;  // item ids picked up on the way
+  int exitEntry = -1;      // the room entry an exit leads to
+  // Every jump that made this move unhurt: its side, run-up speed, hold and take-off pixel.
+  // Shared with the copies made for other flags and items.
+  struct Sample {
+    int8_t dir, speed;
+    int16_t hold;
+    int32_t takeoff;
+  };
+  std::shared_ptr<std::vector<Sample>> samples = std::make_shared<std::vector<Sample>>();
+  int ways = 0;      // how many tries made it at all
+  int clean = 0;     // how many of them without harm
+  std::string what;  // a short description of the move
+};
+
+// A place she can stand: a floor run (or a lift's stop) in one room and state of it.
+struct Node {
+  int room = 0;
+  int row = 0, c0 = 0, c1 = 0;  // the floor run, columns c0..c1 of row
+  bool lift = false;            // a lift's stop: she cannot choose where to take off
+  int x = 0, y = 0;             // where she first stood here
+  uint64_t mapHash = 0, stateHash = 0;
+  uint64_t localHash = 0;  // of the flags and items its room's scripts ask about
+  std::shared_ptr<Snapshot> snap;
+  std::vector<int> out;  // edge ids
+  int via = -1;          // the edge that first reached it
+};
+
+// An item of the world: item number n lying at cell (x, y) of a room.
+struct Item {
+  int room = 0, n = 0, x = 0, y = 0;
+};
+
+struct Finding {
+  std::string kind;  // trap, lost, arrival, window
+  int room = 0;
+  std::string text;
+};
+
+class Survey {
+ public:
+  Survey(Form1& form, SurveyPlatform& plat) : f_(form), plat_(plat) {}
+  // Reads the items that scripts test and the optional places (file may be empty).
+  void Prepare(const std::string& optionalFile);
+  // Explores the world from a new game.
+  void Explore();
+  // The findings, for the rooms asked (all when empty).
+  std::vector<Finding> Check(const std::set<int>& rooms);
+  // The main-path moves of the rooms asked, one table row each.
+  std::vector<std::string> Table(const std::set<int>& rooms);
+  // The game's warp observer: the warp is the end of a move, not made.
+  bool TakeWarp(int maze, int x, int y, int room) {
+    warped_ = true;
+    warp_[0] = maze;
+    warp_[1] = x;
+    warp_[2] = y;
+    warp_[3] = room;
+    return true;
+  }
+  size_t NodeCount() const { return nodes_.size(); }
+  size_t EdgeCount() const { return edges_.size(); }
+  long long Ticks() const { return ticks_; }
+  long long Reused() const { return reused_; }
+
+ private:
+  struct Entry {
+    int room, maze, x, y;
+    std::shared_ptr<Snapshot> progress;  // flags, items and life when she arrives
+    int node = -1;
+  };
+  void Restore(const Snapshot& s);
+  std::shared_ptr<Snapshot> Take() const;
+  void LoadRoom(int maze, int room);
+  // A move played from a node, or its outcome from the same move in another state of the
+  // room when the map around its path is the same there.
+  template <typename Setup, typename Policy>
+  Outcome Move(int node, const Style& s, Setup prepare, Policy policy, int maxTicks);
+  struct Cached {
+    std::shared_ptr<Snapshot> snap;
+    uint64_t stateHash;
+    Outcome o;
+  };
+  std::unordered_map<uint64_t, std::vector<Cached>> cache_;
+  long long reused_ = 0;
+  // Plays a move from the state now; policy gives the keys of tick t.
+  template <typename Policy>
+  Outcome Play(Policy policy, int maxTicks);
+  // Lets her come to rest with no key down (or a lift to stop).
+  Outcome Rest(int maxTicks);
+  // The room entry for a warp made now (her flags and items as they are); queued when new.
+  int EntryFor(int maze, int x, int y, int room);
+  int EnterRoom(int entry);
+  int NodeFor(const Outcome& o, int room, int from);
+  void Expand(int node);
+  void ExpandMoves(int node);
+  void UseMoves(int node);
+  bool Replicate(int node, int tpl);
+  uint64_t LocalHash(int room) const;
+  void AddOutcome(int from, const Style& s, const Outcome& o);
+  // Puts her standing (or running at vx) at pixel column px of a row.
+  void Place(long px, int row, int vx);
+  static constexpr int kStep = 8;            // pixels between the take-offs tried
+  static constexpr int kArrivalTicks = 105;  // five seconds of play
+  static constexpr int kLiftWait = 600;      // the longest a player waits for a lift
+  uint64_t StateHash() const;
+  uint64_t MapHash() const;
+  bool Standable(long long c, long long r) const;
+  bool StandableIn(const Snapshot& s, long long c, long long r) const;
+  bool Optional(int room, int itemId) const;
+  std::string Place(int node) const;
+  std::string MoveText(const Edge& e) const;
+  int ItemId(int room, int n, int x, int y);
+  // Window judgement of an edge: true when within the bar.
+  bool WithinBar(const Edge& e, bool optional) const;
+  std::string WindowText(const Edge& e) const;
+  void CheckArrivals(const std::set<int>& rooms, std::vector<Finding>& out);
+
+  Form1& f_;
+  SurveyPlatform& plat_;
+  std::vector<Node> nodes_;
+  std::vector<Edge> edges_;
+  std::vector<Entry> entries_;
+  std::vector<Item> items_;
+  std::map<std::tuple<int, int, int, int>, int> itemIds_;  // room, n, x, y
+  std::map<std::tuple<int, int, int, int, uint64_t, uint64_t, bool>, int> nodeIds_;
+  std::map<std::tuple<int, int, int, uint64_t>, int> entryIds_;
+  std::set<int> keyItems_;
+  std::set<int> optionalRooms_;
+  std::set<std::tuple<int, int, int>> optionalItems_;  // room, x, y
+  std::map<int, int> roomMaze_;
+  std::vector<int> pendingEntries_;
+  std::map<int, std::set<int>> roomFlags_, roomItems_;  // what each room's scripts ask about
+  std::map<std::tuple<int, int, int, int, bool, uint64_t, uint64_t>, int> templates_;
+  std::vector<int> queue_;  // nodes in the order they were found; expanded in turn
+  std::unordered_map<uint64_t, int> edgeIds_;  // from, to, exit, kind, items
+  static uint64_t EdgeKey(int from, int to, int exit, int kind, const std::vector<int>& items);
+  int start_ = -1;           // the entry of a new game
+  std::set<int> mainEdges_;  // the moves of the main paths, found by Check
+  int loadedRoom_ = -1;
+  bool warped_ = false;
+  int warp_[4] = {0, 0, 0, 0};
+  long long ticks_ = 0;
+  bool trace_ = std::getenv("QUELMIRE_SURVEY_TRACE") != nullptr;  // each place to stderr
+};
+
+}  // namespace survey
