@@ -86,7 +86,9 @@ struct Outcome {
   // change on the way.
   int x0 = 1 << 20, x1 = -1, y0 = 1 << 20, y1 = -1;
   bool reusable = true;
-  bool scripted = false;                    // a "%" event ran on the way
+  bool scripted = false;                                       // a "%" event ran on the way
+  bool padded = false;                                         // a blast pad threw her
+  std::vector<std::pair<int, quelmire::ObjRecord>> padsAfter;  // the pads after it
   std::vector<std::array<int, 3>> changes;  // cells the move changed: column, row, tile
   uint64_t mapHash = 0;                     // of the map it left, when known (else 0)
   bool known = false;                       // taken from that other state, not played
@@ -122,6 +124,7 @@ struct Node {
   int x = 0, y = 0;             // where she first stood here
   uint64_t mapHash = 0, stateHash = 0;
   uint64_t localHash = 0;  // of the flags and items its room's scripts ask about
+  uint64_t padHash = 0;    // of the room's blast pads
   std::shared_ptr<Snapshot> snap;
   std::vector<int> out;  // edge ids
   int via = -1;          // the edge that first reached it
@@ -170,7 +173,7 @@ class Survey {
     int node = -1;
   };
   void Restore(const Snapshot& s);
-  std::shared_ptr<Snapshot> Take() const;
+  std::shared_ptr<Snapshot> Take() const;  // the game now, as a place keeps it
   void LoadRoom(int maze, int room);
   // A move played from a node, or its outcome from the same move in another state of the
   // room when the map around its path is the same there.
@@ -178,7 +181,7 @@ class Survey {
   Outcome Move(int node, const Style& s, Setup prepare, Policy policy, int maxTicks);
   struct Cached {
     std::shared_ptr<Snapshot> snap;
-    uint64_t stateHash;
+    uint64_t stateHash, padHash;
     Outcome o;
   };
   std::unordered_map<uint64_t, std::vector<Cached>> cache_;
@@ -197,6 +200,8 @@ class Survey {
   void UseMoves(int node);
   bool Replicate(int node, int tpl);
   uint64_t LocalHash(int room) const;
+  static bool SamePadsAlong(const Snapshot& a, const Snapshot& b, const Outcome& o);
+  static uint64_t PadHash(const quelmire::Array<quelmire::ObjRecord, 0, 39>& obj);
   void AddOutcome(int from, const Style& s, const Outcome& o);
   // Puts her standing (or running at vx) at pixel column px of a row.
   void Place(long px, int row, int vx);
@@ -234,7 +239,10 @@ class Survey {
   std::set<std::tuple<int, int, int>> optionalItems_;  // room, x, y
   std::map<int, int> roomMaze_;
   std::vector<int> pendingEntries_;
-  std::vector<int> restless_;                           // arrivals where she never comes to rest
+  std::vector<int> restless_;
+  std::map<int, std::vector<std::pair<int, quelmire::ObjRecord>>>
+      roomItemThings_;  // room: slot, item                           // arrivals where she never
+                        // comes to rest
   std::map<int, std::set<int>> roomFlags_, roomItems_;  // what each room's scripts ask about
   std::map<std::tuple<int, int, int, int, bool, uint64_t, uint64_t>, int> templates_;
   std::vector<int> queue_;  // nodes in the order they were found; expanded in turn

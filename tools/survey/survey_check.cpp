@@ -1,7 +1,9 @@
 // The survey's findings over the graph of moves: traps, items and ways an order of play loses,
 // arrivals that enemies reach, and main-path moves with a window under the bar.
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
+#include <iostream>
 #include <sstream>
 
 #include "survey.h"
@@ -297,30 +299,44 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
           }
         }
       }
-      // Targets: exits (main) and items (main or optional).
-      auto report = [&](const Edge& e) {
-        if (!lowBar) mainEdges_.insert(static_cast<int>(&e - edges_.data()));
+      // Targets: each exit (main) and each item (main or optional), by its cheapest move.
+      std::map<std::string, std::pair<int, int>> best;  // target: cost, edge
+      for (size_t n = 0; n < N; ++n) {
+        if (dist[n] >= (1 << 30)) continue;
+        for (int id : nodes_[n].out) {
+          const Edge& e = edges_[static_cast<size_t>(id)];
+          const int cost = dist[n] + (WithinBar(e, lowBar) ? 0 : 1);
+          auto consider = [&](const std::string& key) {
+            auto it = best.find(key);
+            if (it == best.end() || cost < it->second.first) best[key] = {cost, id};
+          };
+          if (e.to < 0 && !lowBar && !optRoom && e.exitEntry >= 0) {
+            const Entry& x = entries_[static_cast<size_t>(e.exitEntry)];
+            consider("exit " + std::to_string(x.room) + "," + std::to_string(x.x) + "," +
+                     std::to_string(x.y));
+          }
+          for (int item : e.items) {
+            if (optRoom ? lowBar : Optional(en.room, item) == lowBar) {
+              consider("item " + std::to_string(item));
+            }
+          }
+        }
+      }
+      auto report = [&](int id) {
+        const Edge& e = edges_[static_cast<size_t>(id)];
+        if (!lowBar) mainEdges_.insert(id);
         if (WithinBar(e, lowBar)) return;
         if (!reported.insert({e.from, e.to}).second) return;
         out.push_back({"window", en.room,
                        std::string(lowBar ? "optional" : "main-path") +
                            " move under the bar: " + MoveText(e) + ": " + WindowText(e)});
       };
-      for (size_t n = 0; n < N; ++n) {
-        if (dist[n] >= (1 << 30)) continue;
-        bool target = false;
-        for (int id : nodes_[n].out) {
-          const Edge& e = edges_[static_cast<size_t>(id)];
-          bool t = e.to < 0 && !lowBar && !optRoom;
-          for (int item : e.items) t |= optRoom ? lowBar : Optional(en.room, item) == lowBar;
-          if (!t) continue;
-          target = true;
-          if (e.to >= 0) report(e);
-        }
-        if (!target) continue;
-        for (int m = static_cast<int>(n); via[static_cast<size_t>(m)] >= 0;
+      for (const auto& [target, ce] : best) {
+        const int id = ce.second;
+        report(id);
+        for (int m = edges_[static_cast<size_t>(id)].from; via[static_cast<size_t>(m)] >= 0;
              m = edges_[static_cast<size_t>(via[static_cast<size_t>(m)])].from) {
-          report(edges_[static_cast<size_t>(via[static_cast<size_t>(m)])]);
+          report(via[static_cast<size_t>(m)]);
         }
       }
     }
@@ -356,9 +372,13 @@ std::vector<std::string> Survey::Table(const std::set<int>& rooms) {
     const int room = nodes_[static_cast<size_t>(e.from)].room;
     if (e.kind != Style::Jump || (!rooms.empty() && !rooms.count(room))) continue;
     if (!seen.insert({e.from, e.to}).second) continue;
-    const std::string row = "| " + std::to_string(room) + " | " + MoveText(e) + " | " +
-                            WindowText(e) + " | " + (WithinBar(e, false) ? "yes" : "**no**") + " |";
-    if (std::find(rows.begin(), rows.end(), row) != rows.end()) continue;
+    // The same move in another state of the room is one row.
+    const std::string move = "| " + std::to_string(room) + " | " + MoveText(e) + " | ";
+    if (std::any_of(rows.begin(), rows.end(),
+                    [&](const std::string& r) { return r.rfind(move, 0) == 0; }))
+      continue;
+    const std::string row =
+        move + WindowText(e) + " | " + (WithinBar(e, false) ? "yes" : "**no**") + " |";
     rows.push_back("| " + std::to_string(room) + " | " + MoveText(e) + " | " + WindowText(e) +
                    " | " + (WithinBar(e, false) ? "yes" : "**no**") + " |");
   }

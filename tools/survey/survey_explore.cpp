@@ -1,5 +1,6 @@
 // The survey's exploration: from a new game, every room she can warp to, every state of it
 // that her moves, levers and doors make, every place she can stand.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -86,7 +87,13 @@ int Survey::EnterRoom(int entry) {
   for (int i = 1; i <= 39; ++i) {
     const auto& t = f_.Obj(i);
     if (Harmful(t.Kind)) f_.Obj(i).Kind = 0;
-    if (t.Kind >= 20) ItemId(room, t.Kind - 20, t.X, t.Y);  // every item the room holds
+    if (t.Kind >= 20) {
+      ItemId(room, t.Kind - 20, t.X, t.Y);  // every item the room holds
+      auto& things = roomItemThings_[room];
+      if (std::none_of(things.begin(), things.end(), [i](const auto& x) { return x.first == i; })) {
+        things.push_back({i, t});
+      }
+    }
   }
   const Outcome o = Rest(200);
   if (o.kind != Outcome::Stand && o.kind != Outcome::Ride) {
@@ -145,7 +152,7 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
     e.items = taken;
     switch (s.kind) {
       case Style::Jump:
-        e.what = std::string("jump ") + Side(s.dir);
+        e.what = "jump";  // the side is the window's: the best way to make it
         break;
       case Style::WalkOff:
         e.what = std::string("walk off ") + Side(s.dir);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 
 #include "survey.h"
 
@@ -45,6 +46,14 @@ std::shared_ptr<Snapshot> Survey::Take() const {
   s->riding = f_.RidingLift;
   auto& p = s->obj(0);
   p.Delay = p.Param = p.VX = p.Anim = p.Frame = 0;
+  // Items lie where they lay when she came in: picking one up is part of a move, not of a
+  // place, so every place offers every item of its room.
+  auto items = roomItemThings_.find(f_.RoomNo);
+  if (items != roomItemThings_.end()) {
+    for (const auto& [slot, thing] : items->second) {
+      if (s->obj(slot).Kind == 0) s->obj(slot) = thing;
+    }
+  }
   return s;
 }
 
@@ -107,6 +116,29 @@ uint64_t Survey::NodeKey(int room, int row, int c0, int x, uint64_t mapHash, uin
               static_cast<uint64_t>(x), mapHash, stateHash, lift ? 1u : 0u});
 }
 
+bool Survey::SamePadsAlong(const Snapshot& a, const Snapshot& b, const Outcome& o) {
+  for (int i = 1; i <= 39; ++i) {
+    const auto &p = b.obj(i), &q = a.obj(i);
+    if (p.Kind != 9 || p.X < o.x0 - 1 || p.X > o.x1 + 1 || p.Y < o.y0 - 1 || p.Y > o.y1 + 1)
+      continue;
+    if (q.Kind != 9 || q.X != p.X || q.Y != p.Y || q.OffY != p.OffY) return false;
+  }
+  return true;
+}
+
+// The blast pads: where they stand, or that they have sunk after a throw (they come back when
+// the room is entered again).
+uint64_t Survey::PadHash(const quelmire::Array<quelmire::ObjRecord, 0, 39>& obj) {
+  uint64_t h = 7;
+  for (int i = 1; i <= 39; ++i) {
+    const auto& t = obj(i);
+    if (t.Kind != 9) continue;
+    h = Mix({h, static_cast<uint64_t>(i), static_cast<uint64_t>(t.X), static_cast<uint64_t>(t.Y),
+             static_cast<uint64_t>(t.OffY & 0xffff), static_cast<uint64_t>(t.VY & 0xffff)});
+  }
+  return h;
+}
+
 uint64_t Survey::LocalHash(int room) const {
   uint64_t h = 1469598103934665603ull;
   auto f = roomFlags_.find(room);
@@ -145,12 +177,13 @@ Outcome Survey::Play(Policy policy, int maxTicks) {
   for (int t = 0; t < maxTicks; ++t) {
     std::array<int, 40> item{};
     for (int i = 1; i <= 39; ++i) item[static_cast<size_t>(i)] = f_.Obj(i).Kind;
-    f_.Life = f_.LifeMax;
+    // Full life before each tick: a heart found raises the ceiling, harm takes from the life.
+    const Integer life = f_.Life = f_.LifeMax;
     plat_.StartTick(policy(t));
     f_.Timer1_Timer();
     ++ticks_;
     const auto& p = f_.Obj(0);
-    if (f_.Life < f_.LifeMax) o.hurt = true;
+    if (f_.Life < life) o.hurt = true;
     for (int i = 1; i <= 39; ++i) {
       const int k = item[static_cast<size_t>(i)];
       if (k >= 20 && f_.Obj(i).Kind < 20) {
@@ -163,7 +196,8 @@ Outcome Survey::Play(Policy policy, int maxTicks) {
     o.x1 = std::max<int>(o.x1, p.X);
     o.y0 = std::min<int>(o.y0, p.Y);
     o.y1 = std::max<int>(o.y1, p.Y);
-    if (f_.RidingLift || f_.JumpLen == 12) o.reusable = false;
+    if (f_.RidingLift) o.reusable = false;
+    if (f_.JumpLen == 12) o.padded = true;  // a blast pad threw her
     if (const Integer ev = f_.EventMap(p.X, p.Y); ev > 0) {
       const auto& text = f_.EventText(ev);
       if (!text.empty() && text[0] == U'%') o.scripted = true;  // it runs without a key
@@ -217,6 +251,8 @@ Outcome Survey::Move(int node, const Style& s, Setup prepare, Policy policy, int
     const Outcome& o = c.o;
     // A script on the way may do otherwise with other flags or items.
     if (o.scripted && c.stateHash != n.stateHash) continue;
+    // A pad by the path that was not there (it had sunk), or a throw from pads that differ.
+    if (o.padded ? c.padHash != n.padHash : !SamePadsAlong(*c.snap, *n.snap, o)) continue;
     bool same = true;
     for (int y = o.y0 - 1; same && y <= o.y1 + 1; ++y) {
       for (int x = o.x0 - 1; same && x <= o.x1 + 1; ++x) {
@@ -227,13 +263,15 @@ Outcome Survey::Move(int node, const Style& s, Setup prepare, Policy policy, int
     ++reused_;
     Outcome r = o;
     r.mapHash = 0;
-    if (o.changes.empty()) {
+    if (o.changes.empty() && o.padsAfter.empty()) {
       r.known = true;  // she ends where she ended there, in this state of the room
       return r;
     }
-    // The blocks she struck there break here too.
+    // The blocks she struck there break here too, and the pads she used sink.
     Restore(*n.snap);
     for (const auto& [x, y, t] : o.changes) f_.Map(x, y) = static_cast<Integer>(t);
+    for (const auto& [i, pad] : o.padsAfter) f_.Obj(i) = pad;
+    if (o.changes.empty()) r.mapHash = n.mapHash;
     Place(o.x * 32L, o.y, 0);
     return r;
   }
@@ -249,9 +287,18 @@ Outcome Survey::Move(int node, const Style& s, Setup prepare, Policy policy, int
     }
   }
   o.mapHash = o.changes.empty() && !o.scripted ? mapBefore : MapHash();
+  if (o.padded) {
+    for (int i = 1; i <= 39; ++i) {
+      if (snap->obj(i).Kind == 9) o.padsAfter.push_back({i, f_.Obj(i)});
+    }
+  }
+  // A key or an orb picked up changes what she carries wherever she does not have it yet.
+  for (int item : o.taken) {
+    if (keyItems_.count(items_[static_cast<size_t>(item)].n)) o.reusable = false;
+  }
   if (o.kind == Outcome::Stand && o.reusable && StateHash() == stateBefore &&
       (o.mapHash == mapBefore || !o.changes.empty())) {
-    tried.push_back({snap, stateBefore, o});
+    tried.push_back({snap, stateBefore, n.padHash, o});
   }
   return o;
 }
@@ -341,6 +388,7 @@ int Survey::NodeFor(const Outcome& o, int room, int from) {
   n.y = o.y;
   n.row = o.y;
   n.mapHash = src ? src->mapHash : o.mapHash != 0 ? o.mapHash : MapHash();
+  n.padHash = src ? src->padHash : PadHash(f_.Obj);
   n.stateHash = src ? src->stateHash : StateHash();
   n.localHash = src ? src->localHash : LocalHash(room);
   if (o.kind == Outcome::Ride) {
@@ -363,7 +411,8 @@ int Survey::NodeFor(const Outcome& o, int room, int from) {
       runs_[rk] = {n.c0, n.c1};
     }
   }
-  const uint64_t key = NodeKey(room, n.row, n.c0, n.lift ? n.x : 0, n.mapHash, n.stateHash, n.lift);
+  const uint64_t key =
+      NodeKey(room, n.row, n.c0, n.lift ? n.x : 0, n.mapHash ^ n.padHash, n.stateHash, n.lift);
   auto it = nodeIds_.find(key);
   if (it != nodeIds_.end()) return it->second;
   if (src) {
@@ -397,8 +446,8 @@ void Survey::Place(long px, int row, int vx) {
 
 void Survey::Expand(int id) {
   const Node& n = nodes_[static_cast<size_t>(id)];
-  const auto key =
-      std::make_tuple(n.room, n.row, n.c0, n.lift ? n.x : 0, n.lift, n.mapHash, n.localHash);
+  const auto key = std::make_tuple(n.room, n.row, n.c0, n.lift ? n.x : 0, n.lift,
+                                   n.mapHash ^ n.padHash, n.localHash);
   auto it = templates_.find(key);
   if (it != templates_.end() && Replicate(id, it->second)) return;
   ExpandMoves(id);
@@ -414,6 +463,9 @@ bool Survey::Replicate(int id, int tpl) {
   for (int e : out) {
     const Edge& x = edges_[static_cast<size_t>(e)];
     if (x.to < 0 || nodes_[static_cast<size_t>(x.to)].stateHash != tplState) return false;
+    for (int item : x.items) {
+      if (keyItems_.count(items_[static_cast<size_t>(item)].n)) return false;
+    }
   }
   UseMoves(id);
   for (int e : out) {
@@ -422,7 +474,7 @@ bool Survey::Replicate(int id, int tpl) {
     const Node t = nodes_[static_cast<size_t>(copy.to)];
     const Node& n = nodes_[static_cast<size_t>(id)];
     const uint64_t nk =
-        NodeKey(t.room, t.row, t.c0, t.lift ? t.x : 0, t.mapHash, n.stateHash, t.lift);
+        NodeKey(t.room, t.row, t.c0, t.lift ? t.x : 0, t.mapHash ^ t.padHash, n.stateHash, t.lift);
     int to;
     if (auto f = nodeIds_.find(nk); f != nodeIds_.end()) {
       to = f->second;
@@ -465,7 +517,8 @@ void Survey::UseMoves(int id) {
     if (!text.empty() && (text[0] == U'%' || text[0] == U'&')) continue;
     Restore(*n.snap);
     Place(c * 32L, n.row, 0);
-    AddOutcome(id, Style{Style::Use, 0, 0, 0, 0, c * 32L}, Play(StillPolicy{true}, 200));
+    const Outcome o = Play(StillPolicy{true}, 200);
+    AddOutcome(id, Style{Style::Use, 0, 0, 0, 0, c * 32L}, o);
   }
 }
 
