@@ -245,14 +245,19 @@ def strike_block(cv, ox, oy, rname, glyph_col, seed):
         cv.set(ox + x + 1, oy + y + 1, rr[1])
     # star mark: struck from below
     cx, cy = ox + 16, oy + 15
-    for k in range(5):
-        a = -math.pi / 2 + k * 2 * math.pi / 5
-        stroke(cv, cx, cy, cx + math.cos(a) * 8, cy + math.sin(a) * 8, 1.0, glyph_col)
+    star(cv, cx, cy, 8, 1.0, glyph_col)
     cv.ellipse(cx + 0.5, cy + 0.5, 3, 3, glyph_col)
     cv.set(cx, cy, C('white'))
     # arrow hint below
     for i in range(3):
         cv.line(cx - i, oy + 26 - i, cx + i, oy + 26 - i, rr[1])
+
+
+def star(cv, cx, cy, r, width, col):
+    """The five strokes of a strike block's star, radius r from its centre."""
+    for k in range(5):
+        a = -math.pi / 2 + k * 2 * math.pi / 5
+        stroke(cv, cx, cy, cx + math.cos(a) * r, cy + math.sin(a) * r, width, col)
 
 
 def spent_block(cv, ox, oy, rname):
@@ -268,9 +273,7 @@ def spent_block(cv, ox, oy, rname):
         cv.set(ox + x, oy + y, rr[m + 3])
         cv.set(ox + x + 1, oy + y + 1, rr[m - 3])
     cx, cy = ox + 16, oy + 15
-    for k in range(5):
-        a = -math.pi / 2 + k * 2 * math.pi / 5
-        stroke(cv, cx, cy, cx + math.cos(a) * 7, cy + math.sin(a) * 7, 1.0, rr[m - 2])
+    star(cv, cx, cy, 7, 1.0, rr[m - 2])
 
 
 def rock_strike_block(cv, ox, oy, glyph_col):
@@ -283,12 +286,8 @@ def rock_strike_block(cv, ox, oy, glyph_col):
             if (x + y) % 3 != 0:
                 cv.set(ox + x, oy + y, tr[4] if y < T // 2 else tr[2])
     cx, cy = ox + 16, oy + 15
-    for k in range(5):
-        a = -math.pi / 2 + k * 2 * math.pi / 5
-        stroke(cv, cx, cy, cx + math.cos(a) * 9, cy + math.sin(a) * 9, 1.6, tr[1])
-    for k in range(5):
-        a = -math.pi / 2 + k * 2 * math.pi / 5
-        stroke(cv, cx, cy, cx + math.cos(a) * 8, cy + math.sin(a) * 8, 1.0, glyph_col)
+    star(cv, cx, cy, 9, 1.6, tr[1])
+    star(cv, cx, cy, 8, 1.0, glyph_col)
     cv.ellipse(cx + 0.5, cy + 0.5, 3, 3, glyph_col)
     cv.set(cx, cy, C('white'))
     for i in range(3):

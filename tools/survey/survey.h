@@ -194,6 +194,8 @@ class Survey {
   // The room entry for a warp made now (her flags and items as they are); queued when new.
   int EntryFor(int maze, int x, int y, int room);
   int EnterRoom(int entry);
+  // She arrives: the flags, items and life she carries, her cell, the room loaded as a warp does.
+  void Arrive(const Entry& e);
   int NodeFor(const Outcome& o, int room, int from);
   void Expand(int node);
   void ExpandMoves(int node);

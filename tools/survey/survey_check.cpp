@@ -76,16 +76,21 @@ static Measure BestWindow(const std::vector<Edge>& edges, const std::vector<int>
   return best;
 }
 
+// The window of a move: every edge between its two places of its kind, whatever it picks up.
+static Measure WindowOf(const std::vector<Node>& nodes, const std::vector<Edge>& edges,
+                        const Edge& e, int step) {
+  std::vector<int> ids;
+  for (int id : nodes[static_cast<size_t>(e.from)].out) {
+    const Edge& x = edges[static_cast<size_t>(id)];
+    if (x.to == e.to && x.kind == e.kind) ids.push_back(id);
+  }
+  return BestWindow(edges, ids, nodes[static_cast<size_t>(e.from)].lift, step);
+}
+
 bool Survey::WithinBar(const Edge& e, bool optional) const {
   if (e.clean == 0) return false;  // it always hurts
   if (e.kind != Style::Jump) return true;
-  std::vector<int> ids;
-  for (int id : nodes_[static_cast<size_t>(e.from)].out) {
-    if (edges_[static_cast<size_t>(id)].to == e.to &&
-        edges_[static_cast<size_t>(id)].kind == e.kind)
-      ids.push_back(id);
-  }
-  const Measure m = BestWindow(edges_, ids, nodes_[static_cast<size_t>(e.from)].lift, kStep);
+  const Measure m = WindowOf(nodes_, edges_, e, kStep);
   const bool wide = m.lift || m.takeoffPx >= 24 || m.columns >= 2;
   if (optional) return (m.lift || m.takeoffPx >= 2 * kStep) && m.holds >= 2;
   return wide && m.holds >= 3;
@@ -94,13 +99,7 @@ bool Survey::WithinBar(const Edge& e, bool optional) const {
 std::string Survey::WindowText(const Edge& e) const {
   if (e.clean == 0) return "it hurts every time";
   if (e.kind != Style::Jump) return "wide";
-  std::vector<int> ids;
-  for (int id : nodes_[static_cast<size_t>(e.from)].out) {
-    if (edges_[static_cast<size_t>(id)].to == e.to &&
-        edges_[static_cast<size_t>(id)].kind == e.kind)
-      ids.push_back(id);
-  }
-  const Measure m = BestWindow(edges_, ids, nodes_[static_cast<size_t>(e.from)].lift, kStep);
+  const Measure m = WindowOf(nodes_, edges_, e, kStep);
   std::ostringstream s;
   s << (m.speed > 0 ? "running " : "standing ") << (m.dir < 0 ? "left" : "right") << ": ";
   if (m.lift) {

@@ -71,11 +71,7 @@ void Survey::Prepare(const std::string& optionalFile) {
   }
 }
 
-// Loads a room as a warp does, with the flags, items and life she arrives with, and lets her
-// come to rest. Things that hurt are taken out: the survey asks where she can go, and a
-// player waits for or dodges what walks about; arrivals are checked with them.
-int Survey::EnterRoom(int entry) {
-  Entry& e = entries_[static_cast<size_t>(entry)];
+void Survey::Arrive(const Entry& e) {
   Restore(*e.progress);
   auto& p = f_.Obj(0);
   p.X = static_cast<Integer>(e.x);
@@ -83,6 +79,14 @@ int Survey::EnterRoom(int entry) {
   p.OffX = p.OffY = p.VX = p.VY = 0;
   f_.AirTime = f_.JumpLen = 0;
   LoadRoom(e.maze, e.room);
+}
+
+// Loads a room as a warp does, with the flags, items and life she arrives with, and lets her
+// come to rest. Things that hurt are taken out: the survey asks where she can go, and a
+// player waits for or dodges what walks about; arrivals are checked with them.
+int Survey::EnterRoom(int entry) {
+  Entry& e = entries_[static_cast<size_t>(entry)];
+  Arrive(e);
   const int room = f_.RoomNo;  // an init script may have sent her on
   for (int i = 1; i <= 39; ++i) {
     const auto& t = f_.Obj(i);

@@ -628,13 +628,8 @@ void Survey::CheckArrivals(const std::set<int>& rooms, std::vector<Finding>& out
   for (const Entry& e : entries_) {
     if (!rooms.empty() && !rooms.count(e.room)) continue;
     if (!seen.insert({e.room, e.x, e.y}).second) continue;
-    Restore(*e.progress);
-    auto& p = f_.Obj(0);
-    p.X = static_cast<Integer>(e.x);
-    p.Y = static_cast<Integer>(e.y);
-    p.OffX = p.OffY = p.VX = p.VY = 0;
-    f_.AirTime = f_.JumpLen = 0;
-    LoadRoom(e.maze, e.room);
+    Arrive(e);
+    const auto& p = f_.Obj(0);
     struct Wait {
       Keys operator()(int) { return {}; }
       bool Landed() const { return false; }
