@@ -1,5 +1,6 @@
 // The room survey on rooms drawn by the test: it finds a pit she cannot leave and an enemy
-// that walks onto the place she arrives at, and passes the same room without them.
+// that walks onto the place she arrives at, and passes the same room without them, or with a
+// heart to take.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -38,6 +39,8 @@ TEST(Survey, FindsTrapsAndUnsafeArrivalsAndPassesAFairRoom) {
       {"a beetle beside the arrival", false, "mo,30,38,1,0,0,2,\"\"\r\n",
        "room 1: arrival: arrival at 33,38: a thing of kind 1"},
       {"neither", false, "", nullptr},
+      // Taking a heart raises the life ceiling: that is no hurt.
+      {"a silver heart over the floor", false, "it,35,37,9\r\n", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -73,6 +73,10 @@ class WorldChecks(unittest.TestCase):
                                   'mo 30 25 mover 0 0 1 ">.3<.3"', 'mo 30 25 bat 0 8 2 ""'],
                               2: ['it 32 29 fire-orb', 'it 33 29 key3',
                                   'ev 34 29 "msr　妖精の靴]ii034=01ii040+01"']})
+            # The survey's list of optional places and a folder of drafts are not sources.
+            open(os.path.join(tmp, 'optional.txt'), 'w').write('room 2\n')
+            os.mkdir(os.path.join(tmp, 'drafts'))
+            open(os.path.join(tmp, 'drafts', 'room003.room'), 'w').write('not a room\n')
             report = inventory.report(build_world(tmp), check_script, ITEM_NAMES)
         self.assertIn('   0    2         0  fire-orb(1) key3(23) fairy-shoes(34)', report)
         # (50 + 300 + 100 + 50 * 3 + 10) / 100

@@ -624,7 +624,8 @@ def build_world(src):
         if m:
             world.rooms[int(m.group(1))] = read_room(os.path.join(src, name), int(m.group(1)))
         elif not re.fullmatch(r'maze\d{3}\.maze', name) and not name.startswith('.') \
-                and name not in ('places.txt', 'optional.txt'):
+                and name not in ('places.txt', 'optional.txt') \
+                and not os.path.isdir(os.path.join(src, name)):
             raise WorldError(f'{os.path.relpath(os.path.join(src, name))}: not a maze or room '
                              'source (mazeNNN.maze, roomNNN.room)')
     starts = {}
