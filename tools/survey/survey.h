@@ -65,7 +65,7 @@ struct Snapshot {
 
 // How a move is made, for the window and the report.
 struct Style {
-  enum Kind { Jump, WalkOff, Use, Ride, Arrive, Fly } kind = Jump;
+  enum Kind { Jump, WalkOff, Use, Ride, Fly } kind = Jump;
   int dir = 0;       // the side she faces or runs to
   int speed = 0;     // |VX| at take-off: 0 standing, 8 a full run-up
   int steer = 0;     // held in the air: +1 toward dir, 0 nothing
@@ -111,8 +111,7 @@ struct Edge {
     int32_t takeoff;
   };
   std::shared_ptr<std::vector<Sample>> samples = std::make_shared<std::vector<Sample>>();
-  int ways = 0;      // how many tries made it at all
-  int clean = 0;     // how many of them without harm
+  int clean = 0;     // how many tries made it without harm
   std::string what;  // a short description of the move
 };
 

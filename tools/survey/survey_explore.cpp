@@ -180,7 +180,6 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
     id = it->second;
   }
   Edge& e = edges_[static_cast<size_t>(id)];
-  ++e.ways;
   if (o.hurt) return;
   ++e.clean;
   if (s.kind == Style::Jump) {
