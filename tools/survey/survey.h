@@ -146,7 +146,8 @@ class Survey {
   // Reads the items that scripts test and the optional places (file may be empty).
   void Prepare(const std::string& optionalFile);
   // Explores the world from a new game.
-  void Explore();
+  // Explores from a new game, or from the place a save file holds (act by act).
+  void Explore(const std::string& saveFile = "");
   // The findings, for the rooms asked (all when empty).
   std::vector<Finding> Check(const std::set<int>& rooms);
   // The main-path moves of the rooms asked, one table row each.

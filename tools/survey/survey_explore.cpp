@@ -1,5 +1,7 @@
 // The survey's exploration: from a new game, every room she can warp to, every state of it
 // that her moves, levers and doors make, every place she can stand.
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -188,12 +190,31 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
   }
 }
 
-void Survey::Explore() {
-  // A new game: room 1 of maze 5 at 33,38, three hearts, nothing owned, no flag.
-  f_.Flags.Fill(0);
-  f_.ItemCount.Fill(0);
-  f_.LifeMax = 3;
-  start_ = EntryFor(5, 33, 38, 1);
+void Survey::Explore(const std::string& saveFile) {
+  if (saveFile.empty()) {
+    // A new game: room 1 of maze 5 at 33,38, three hearts, nothing owned, no flag.
+    f_.Flags.Fill(0);
+    f_.ItemCount.Fill(0);
+    f_.LifeMax = 3;
+    start_ = EntryFor(5, 33, 38, 1);
+  } else {
+    // The game reads saves from its own folder: the file is read there as slot 15.
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("quelmire-survey-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    fs::copy_file(saveFile, folder / "savedataF.sav", fs::copy_options::overwrite_existing);
+    const std::string keep = f_.SaveFolder;
+    f_.SaveFolder = folder.string();
+    std::string error;
+    const bool read = f_.ReadSaveFile(15, error);
+    f_.SaveFolder = keep;
+    fs::remove_all(folder);
+    if (!read) throw std::runtime_error(saveFile + ": " + error);
+    const auto& p = f_.Obj(0);
+    start_ = EntryFor(static_cast<int>(p.Kind), static_cast<int>(p.X), static_cast<int>(p.Y),
+                      static_cast<int>(f_.RoomNo));
+  }
   size_t expanded = 0;
   for (;;) {
     // Rooms are explored one at a time: their events and scripts stay loaded.
