@@ -52,6 +52,13 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     ASSERT_EQ(end.find('#'), std::string::npos) << "the recording did not finish: " << end;
     TempDir dir;
     CopyGameData(dir.path());
+    // A route that loads a game starts with its save in slot 1, as the recorder gave it.
+    const std::string load = "load game from ";
+    if (const size_t at = text.find(": " + load); at != std::string::npos) {
+      const size_t from = at + 2 + load.size();
+      fs::copy_file(SourceDir() / "tests/routes" / text.substr(from, text.find('\n', from) - from),
+                    dir / "savedata1.sav");
+    }
     const std::string cmd =
         "cd '" + dir.path().string() + "' && '" + (BuiltGameDir() / "quelmire").string() +
         "' --headless --data . --input '" + script.string() + "' 2>err.txt >/dev/null";
@@ -68,6 +75,10 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
       EXPECT_EQ(Measure(ReadFile(dir / file)), line.substr(expect + 9));
     }
     EXPECT_GT(checkpoints, 0);
+    // The save a route leaves in slot 1 is where the next act's route starts: the replay
+    // writes it byte for byte.
+    const fs::path end = fs::path(script).replace_extension().string() + "-end.sav";
+    if (fs::exists(end)) EXPECT_EQ(ReadFile(dir / "savedata1.sav"), ReadFile(end)) << end;
   }
   EXPECT_GT(routes, 0);
 }

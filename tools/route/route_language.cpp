@@ -210,6 +210,9 @@ std::vector<Directive> ParseRoute(const std::string& text, const std::string& fi
     };
     if (verb == "new" && w.size() == 2 && w[1] == "game") {
       d.op = Op::NewGame;
+    } else if (verb == "load" && w.size() == 4 && w[1] == "game" && w[2] == "from") {
+      d.op = Op::LoadGame;
+      d.file = w[3];
     } else if (verb == "saves" && w.size() == 2) {
       long slot = 0;
       if (!ParseNumber(w[1], slot) || slot < 0 || slot > 3) {

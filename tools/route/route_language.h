@@ -3,6 +3,8 @@
 //
 //   new game                      choose NEW GAME on the title (the intro's messages close
 //                                 themselves, as every message does)
+//   load game from FILE           before the game starts, slot 1 holds the save FILE (a path
+//                                 beside the route); choose slot 1 on the title
 //   saves N                       at the save prompts from here on choose slot N (0: leave)
 //   walk left|right to X          walk, let go in time to stop in column X, wait until still
 //   walk left|right until COND    walk until COND holds, then let go
@@ -45,6 +47,7 @@ bool Holds(const quelmire::Form1& f, const Condition& c);
 
 enum class Op {
   NewGame,
+  LoadGame,
   Saves,
   WalkTo,
   WalkUntil,

@@ -95,6 +95,17 @@ int main(int argc, char** argv) {
     const std::string source = ReadAll(routePath);
     route::Recorder rec(route::ParseRoute(source, routePath.string()), routePath.string());
     GameCopy game(data);
+    // A route that loads a game finds its save in slot 1 of the copy (saves live beside a
+    // game folder that can be written).
+    for (const route::Directive& d : rec.Route()) {
+      if (d.op != route::Op::LoadGame) continue;
+      const fs::path save = routePath.parent_path() / d.file;
+      if (!fs::is_regular_file(save)) {
+        throw route::RouteError{routePath.string() + ":" + std::to_string(d.line) + ": " +
+                                save.string() + ": no such save"};
+      }
+      fs::copy_file(save, game.dir / "savedata1.sav");
+    }
     platform::Options options;
     options.dataDir = game.dir.string();
     RecordingPlatform plat(platform::CreateHeadlessPlatform(options), rec);

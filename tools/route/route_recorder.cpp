@@ -108,7 +108,9 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
     const Context ctx = Classify();
     switch (ctx) {
       case Context::Title:
-        if (!newGameChosen_ && next_ < route_.size() && route_[next_].op == Op::NewGame) {
+        // NEW GAME is the first entry; with a save in slot 1 the cursor starts on slot 1.
+        if (!newGameChosen_ && next_ < route_.size() &&
+            (route_[next_].op == Op::NewGame || route_[next_].op == Op::LoadGame)) {
           if (applied_[vk::Enter]) break;
           lines_.push_back("# " + std::to_string(route_[next_].line) + ": " + route_[next_].text);
           want[vk::Enter] = true;
@@ -191,7 +193,8 @@ void Recorder::PlayStep(std::array<bool, 256>& want) {
       st_ = {};
       st_.started = true;
       st_.startMs = now_;
-      if (d.op != Op::NewGame) lines_.push_back("# " + std::to_string(d.line) + ": " + d.text);
+      if (d.op != Op::NewGame && d.op != Op::LoadGame)
+        lines_.push_back("# " + std::to_string(d.line) + ": " + d.text);
     }
     std::array<bool, 256> mine{};
     const bool done = Step(d, mine);
@@ -228,6 +231,7 @@ bool Recorder::Step(const Directive& d, std::array<bool, 256>& want) {
   };
   switch (d.op) {
     case Op::NewGame:
+    case Op::LoadGame:
       return true;
     case Op::Saves:
       saveSlot_ = d.number;

@@ -33,6 +33,7 @@ class Recorder {
   bool Finished() const { return next_ >= route_.size(); }
   // The script so far.
   const std::vector<std::string>& Lines() const { return lines_; }
+  const std::vector<Directive>& Route() const { return route_; }
 
  private:
   enum class Context { Title, Play, Message, Warp };
