@@ -48,12 +48,13 @@ bool ParseCondition(const std::string& word, Condition& c) {
   }
   if (!ParseNumber(word.substr(valAt), c.value)) return false;
   std::string name = word.substr(0, opAt);
-  for (const char* prefix : {"flag", "item"}) {
+  for (const char* prefix : {"flag", "item", "thingx", "thingy"}) {
     const std::string p = prefix;
     long n = 0;
     if (name.size() > p.size() && name.rfind(p, 0) == 0 && name != "items" &&
         ParseNumber(name.substr(p.size()), n)) {
-      if (n < 0 || n > (p == "flag" ? 511 : 127)) return false;
+      const long most = p == "flag" ? 511 : p == "item" ? 127 : 39;
+      if (n < (p[0] == 't' ? 1 : 0) || n > most) return false;
       c.name = p;
       c.index = static_cast<int>(n);
       return true;
@@ -130,6 +131,8 @@ long ValueOf(const quelmire::Form1& f, const Condition& c) {
   if (n == "crystals") return f.ItemCount(0);
   if (n == "flag") return f.Flags(c.index);
   if (n == "item") return f.ItemCount(c.index);
+  if (n == "thingx") return f.Obj(c.index).X;
+  if (n == "thingy") return f.Obj(c.index).Y;
   if (n == "items") {
     long sum = 0;
     for (int i = 1; i <= 34; ++i) sum += f.ItemCount(i);

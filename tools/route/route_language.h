@@ -19,7 +19,8 @@
 //   screenshot FILE               a PNG of the screen while recording (not in the script)
 //
 // COND is NAME OP NUMBER (OP one of = != < > <= >=) over x y offx offy vx vy airtime room maze
-// life lifemax crystals items taken flagN itemN, or cell=X,Y, or one of landed, still, air.
+// life lifemax crystals items taken flagN itemN thingxN thingyN (the cell of thing N, 1..39,
+// as the trace numbers them), or cell=X,Y, or one of landed, still, air.
 #pragma once
 
 #include <cstdint>
