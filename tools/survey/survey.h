@@ -63,9 +63,25 @@ struct Snapshot {
   bool riding = false;
 };
 
+// What she carries from room to room: the flags, the items and the life ceiling.
+struct Progress {
+  quelmire::Array<quelmire::Byte, 0, 511> flags;
+  quelmire::Array<quelmire::Byte, 0, 127> items;
+  quelmire::Integer lifeMax = 0;
+};
+
+// What a move changed of what she carries: flags set, items gained, hearts found. The same
+// move from the same place changes the same, whatever else she carries.
+struct Delta {
+  std::vector<std::pair<int, int>> flags;  // flag, value after
+  std::vector<std::pair<int, int>> items;  // item, count gained
+  int lifeMax = 0;
+  Progress Apply(const Progress& p) const;
+};
+
 // How a move is made, for the window and the report.
 struct Style {
-  enum Kind { Jump, WalkOff, Use, Ride, Fly } kind = Jump;
+  enum Kind { Jump, WalkOff, Use, Ride, Fly, Take } kind = Jump;
   int dir = 0;       // the side she faces or runs to
   int speed = 0;     // |VX| at take-off: 0 standing, 8 a full run-up
   int steer = 0;     // held in the air: +1 toward dir, 0 nothing
@@ -111,8 +127,9 @@ struct Edge {
     int32_t takeoff;
   };
   std::shared_ptr<std::vector<Sample>> samples = std::make_shared<std::vector<Sample>>();
-  int clean = 0;     // how many tries made it without harm
-  std::string what;  // a short description of the move
+  int clean = 0;                       // how many tries made it without harm
+  std::string what;                    // a short description of the move
+  std::shared_ptr<const Delta> delta;  // what it changed of what she carries
 };
 
 // A place she can stand: a floor run (or a lift's stop) in one room and state of it.
@@ -124,7 +141,11 @@ struct Node {
   uint64_t mapHash = 0, stateHash = 0;
   uint64_t localHash = 0;  // of the flags and items its room's scripts ask about
   uint64_t padHash = 0;    // of the room's blast pads
+  // The room as she stands here. A place copied from one in the same state of its room
+  // shares that place's snapshot, whose flags and items are another's: prog is her own.
   std::shared_ptr<Snapshot> snap;
+  std::shared_ptr<const Progress> prog;
+  bool ownSnap = true;
   std::vector<int> out;  // edge ids
   int via = -1;          // the edge that first reached it
 };
@@ -165,6 +186,7 @@ class Survey {
   size_t EdgeCount() const { return edges_.size(); }
   long long Ticks() const { return ticks_; }
   long long Reused() const { return reused_; }
+  long long Played() const { return played_; }  // places whose moves were played
 
  private:
   struct Entry {
@@ -199,8 +221,9 @@ class Survey {
   int NodeFor(const Outcome& o, int room, int from);
   void Expand(int node);
   void ExpandMoves(int node);
-  void UseMoves(int node);
-  bool Replicate(int node, int tpl);
+  void UseMoves(int node, const Snapshot& from);
+  void Replicate(int node, int tpl);
+  int EntryWith(int tpl, const Progress& p);
   uint64_t LocalHash(int room) const;
   static bool SamePadsAlong(const Snapshot& a, const Snapshot& b, const Outcome& o);
   static uint64_t PadHash(const quelmire::Array<quelmire::ObjRecord, 0, 39>& obj);
@@ -211,6 +234,12 @@ class Survey {
   static constexpr int kArrivalTicks = 105;  // five seconds of play
   static constexpr int kLiftWait = 600;      // the longest a player waits for a lift
   uint64_t StateHash() const;
+  uint64_t StateHashOf(const Progress& p, quelmire::Integer driftX) const;
+  std::shared_ptr<const Progress> Carried() const;  // what she carries now
+  std::shared_ptr<const Delta> DeltaSince(const Progress& before, bool known,
+                                          const std::vector<int>& taken) const;
+  // The exact snapshot of a place (made for a copied place before its moves are played).
+  const std::shared_ptr<Snapshot>& SnapOf(int node);
   uint64_t MapHash() const;
   bool Standable(long long c, long long r) const;
   bool StandableIn(const Snapshot& s, long long c, long long r) const;
@@ -256,6 +285,7 @@ class Survey {
   bool warped_ = false;
   int warp_[4] = {0, 0, 0, 0};
   long long ticks_ = 0;
+  long long played_ = 0;
   bool trace_ = std::getenv("QUELMIRE_SURVEY_TRACE") != nullptr;  // each place to stderr
 };
 

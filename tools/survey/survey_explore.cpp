@@ -123,6 +123,22 @@ int Survey::EntryFor(int maze, int x, int y, int room) {
   return id;
 }
 
+// The entry of a warp like entry tpl, made carrying p.
+int Survey::EntryWith(int tpl, const Progress& p) {
+  const Entry x = entries_[static_cast<size_t>(tpl)];
+  const auto key = std::make_tuple(x.room, x.x, x.y, StateHashOf(p, x.progress->driftX));
+  if (auto it = entryIds_.find(key); it != entryIds_.end()) return it->second;
+  auto progress = std::make_shared<Snapshot>(*x.progress);
+  progress->flags = p.flags;
+  progress->items = p.items;
+  progress->lifeMax = p.lifeMax;
+  entries_.push_back(Entry{x.room, x.maze, x.x, x.y, progress, -1});
+  const int id = static_cast<int>(entries_.size()) - 1;
+  entryIds_[key] = id;
+  pendingEntries_.push_back(id);
+  return id;
+}
+
 uint64_t Survey::EdgeKey(int from, int to, int exit, int kind, const std::vector<int>& items) {
   uint64_t h = 1469598103934665603ull;
   auto mix = [&h](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
@@ -136,6 +152,8 @@ uint64_t Survey::EdgeKey(int from, int to, int exit, int kind, const std::vector
 
 void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
   if (o.kind == Outcome::None) return;
+  // What the move changed of what she carries, before a known outcome puts the game back.
+  const auto delta = DeltaSince(*nodes_[static_cast<size_t>(from)].prog, o.known, o.taken);
   int to = -1, exit = -1;
   if (o.kind == Outcome::Exit) {
     exit = EntryFor(o.maze, o.wx, o.wy, o.room);
@@ -156,6 +174,7 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
     e.exitEntry = exit;
     e.kind = s.kind;
     e.items = taken;
+    e.delta = delta;
     switch (s.kind) {
       case Style::Jump:
         e.what = "jump";  // the side is the window's: the best way to make it
@@ -168,6 +187,9 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
         break;
       case Style::Use:
         e.what = "Up at " + std::to_string((s.takeoff + 16) / 32);
+        break;
+      case Style::Take:
+        e.what = "walk to " + std::to_string((s.takeoff + 16) / 32);
         break;
       default:
         e.what = "ride";

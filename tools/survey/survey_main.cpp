@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     std::cout << "quelmire_survey: " << findings.size() << " finding"
               << (findings.size() == 1 ? "" : "s") << "; " << s.NodeCount() << " places, "
               << s.EdgeCount() << " moves, " << s.Ticks() << " ticks played (" << s.Reused()
-              << " moves known from another state of their room) in " << secs << " s\n";
+              << " moves known from another state of their room; the moves of " << s.Played()
+              << " places played) in " << secs << " s\n";
     return findings.empty() ? 0 : 1;
   } catch (const platform::FatalError& e) {
     std::cerr << "quelmire_survey: the game stopped: " << e.what() << "\n";

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <map>
 
 #include "survey.h"
 
@@ -57,6 +58,58 @@ std::shared_ptr<Snapshot> Survey::Take() const {
   return s;
 }
 
+std::shared_ptr<const Progress> Survey::Carried() const {
+  auto p = std::make_shared<Progress>();
+  p->flags = f_.Flags;
+  p->items = f_.ItemCount;
+  p->lifeMax = f_.LifeMax;
+  return p;
+}
+
+std::shared_ptr<const Delta> Survey::DeltaSince(const Progress& before, bool known,
+                                                const std::vector<int>& taken) const {
+  auto d = std::make_shared<Delta>();
+  if (known) {
+    // Played in another state, where it changed nothing but the items it picked up.
+    std::map<int, int> gained;
+    for (int id : taken) ++gained[items_[static_cast<size_t>(id)].n];
+    d->items.assign(gained.begin(), gained.end());
+    return d;
+  }
+  for (int i = 0; i <= 511; ++i) {
+    if (f_.Flags(i) != before.flags(i)) d->flags.push_back({i, f_.Flags(i)});
+  }
+  for (int i = 0; i <= 127; ++i) {
+    if (f_.ItemCount(i) != before.items(i))
+      d->items.push_back({i, f_.ItemCount(i) - before.items(i)});
+  }
+  d->lifeMax = f_.LifeMax - before.lifeMax;
+  return d;
+}
+
+Progress Delta::Apply(const Progress& p) const {
+  Progress r = p;
+  for (const auto& [i, v] : flags) r.flags(i) = static_cast<quelmire::Byte>(v);
+  for (const auto& [i, n] : items) {
+    r.items(i) = static_cast<quelmire::Byte>(std::clamp(r.items(i) + n, 0, 255));
+  }
+  r.lifeMax = static_cast<Integer>(r.lifeMax + lifeMax);
+  return r;
+}
+
+const std::shared_ptr<Snapshot>& Survey::SnapOf(int node) {
+  Node& n = nodes_[static_cast<size_t>(node)];
+  if (!n.ownSnap) {
+    auto s = std::make_shared<Snapshot>(*n.snap);
+    s->flags = n.prog->flags;
+    s->items = n.prog->items;
+    s->lifeMax = n.prog->lifeMax;
+    n.snap = s;
+    n.ownSnap = true;
+  }
+  return n.snap;
+}
+
 void Survey::Restore(const Snapshot& s) {
   f_.Obj = s.obj;
   f_.Map = s.map;
@@ -94,13 +147,20 @@ uint64_t Survey::MapHash() const {
 }
 
 uint64_t Survey::StateHash() const {
+  Progress p;
+  p.flags = f_.Flags;
+  p.items = f_.ItemCount;
+  return StateHashOf(p, f_.DriftX);
+}
+
+uint64_t Survey::StateHashOf(const Progress& p, Integer driftX) const {
   uint64_t h = 1469598103934665603ull;
   // One-time hints (flags 100..199) show a message and change nothing else.
   for (int i = 0; i <= 511; ++i) {
-    if (i < 100 || i > 199) h = (h ^ f_.Flags(i)) * 1099511628211ull;
+    if (i < 100 || i > 199) h = (h ^ p.flags(i)) * 1099511628211ull;
   }
-  for (int n : keyItems_) h = (h ^ (f_.ItemCount(n) > 0 ? n + 1 : 0)) * 1099511628211ull;
-  h = (h ^ static_cast<uint16_t>(f_.DriftX)) * 1099511628211ull;  // the wind
+  for (int n : keyItems_) h = (h ^ (p.items(n) > 0 ? n + 1 : 0)) * 1099511628211ull;
+  h = (h ^ static_cast<uint16_t>(driftX)) * 1099511628211ull;  // the wind
   return h;
 }
 
@@ -421,6 +481,7 @@ int Survey::NodeFor(const Outcome& o, int room, int from) {
     Place(o.x * 32L, o.y, 0);
   }
   n.snap = Take();
+  n.prog = Carried();
   nodes_.push_back(n);
   const int id = static_cast<int>(nodes_.size()) - 1;
   nodeIds_[key] = id;
@@ -449,65 +510,63 @@ void Survey::Expand(int id) {
   const auto key = std::make_tuple(n.room, n.row, n.c0, n.lift ? n.x : 0, n.lift,
                                    n.mapHash ^ n.padHash, n.localHash);
   auto it = templates_.find(key);
-  if (it != templates_.end() && Replicate(id, it->second)) return;
+  if (it != templates_.end()) {
+    Replicate(id, it->second);
+    return;
+  }
+  SnapOf(id);
   ExpandMoves(id);
-  if (it == templates_.end()) templates_[key] = id;
+  ++played_;
+  templates_[key] = id;
 }
 
 // The moves of a place found before in the same state of its room, with other flags or items
-// that the room's scripts never ask about: the same moves, to the same places with her own
-// flags and items. False when one of them changed what she carries (then they are played).
-bool Survey::Replicate(int id, int tpl) {
-  const uint64_t tplState = nodes_[static_cast<size_t>(tpl)].stateHash;
+// that the room's scripts never ask about: the same moves, to the same places, each changing
+// what she carries as it did there.
+void Survey::Replicate(int id, int tpl) {
   const std::vector<int> out = nodes_[static_cast<size_t>(tpl)].out;
   for (int e : out) {
-    const Edge& x = edges_[static_cast<size_t>(e)];
-    if (x.to < 0 || nodes_[static_cast<size_t>(x.to)].stateHash != tplState) return false;
-    for (int item : x.items) {
-      if (keyItems_.count(items_[static_cast<size_t>(item)].n)) return false;
-    }
-  }
-  UseMoves(id);
-  for (int e : out) {
     Edge copy = edges_[static_cast<size_t>(e)];
-    if (copy.kind == Style::Use) continue;
-    const Node t = nodes_[static_cast<size_t>(copy.to)];
-    const Node& n = nodes_[static_cast<size_t>(id)];
-    const uint64_t nk =
-        NodeKey(t.room, t.row, t.c0, t.lift ? t.x : 0, t.mapHash ^ t.padHash, n.stateHash, t.lift);
-    int to;
-    if (auto f = nodeIds_.find(nk); f != nodeIds_.end()) {
-      to = f->second;
+    const Progress p = copy.delta->Apply(*nodes_[static_cast<size_t>(id)].prog);
+    int to = -1, exit = -1;
+    if (copy.to >= 0) {
+      const Node& t = nodes_[static_cast<size_t>(copy.to)];
+      const uint64_t state = StateHashOf(p, t.snap->driftX);
+      const uint64_t nk =
+          NodeKey(t.room, t.row, t.c0, t.lift ? t.x : 0, t.mapHash ^ t.padHash, state, t.lift);
+      if (auto f = nodeIds_.find(nk); f != nodeIds_.end()) {
+        to = f->second;
+      } else {
+        Node nn = t;
+        nn.stateHash = state;
+        nn.prog = std::make_shared<Progress>(p);
+        nn.ownSnap = false;  // its map and things are t's; what she carries is p
+        nn.out.clear();
+        nn.via = -1;
+        nodes_.push_back(nn);
+        to = static_cast<int>(nodes_.size()) - 1;
+        nodeIds_[nk] = to;
+        queue_.push_back(to);
+      }
     } else {
-      Node nn = t;
-      nn.stateHash = n.stateHash;
-      auto snap = std::make_shared<Snapshot>(*t.snap);
-      snap->flags = n.snap->flags;
-      snap->items = n.snap->items;
-      snap->lifeMax = n.snap->lifeMax;
-      nn.snap = snap;
-      nn.out.clear();
-      nn.via = -1;
-      nodes_.push_back(nn);
-      to = static_cast<int>(nodes_.size()) - 1;
-      nodeIds_[nk] = to;
-      queue_.push_back(to);
+      exit = EntryWith(copy.exitEntry, p);
     }
     copy.from = id;
     copy.to = to;
-    const uint64_t ek = EdgeKey(id, to, -1, static_cast<int>(copy.kind), copy.items);
+    copy.exitEntry = exit;
+    const uint64_t ek = EdgeKey(id, to, exit, static_cast<int>(copy.kind), copy.items);
     if (edgeIds_.count(ek)) continue;
     edges_.push_back(copy);
     const int ne = static_cast<int>(edges_.size()) - 1;
     edgeIds_[ek] = ne;
     nodes_[static_cast<size_t>(id)].out.push_back(ne);
-    if (nodes_[static_cast<size_t>(to)].via < 0) nodes_[static_cast<size_t>(to)].via = ne;
+    if (to >= 0 && nodes_[static_cast<size_t>(to)].via < 0)
+      nodes_[static_cast<size_t>(to)].via = ne;
   }
-  return true;
 }
 
 // Up on every event she can stand on here.
-void Survey::UseMoves(int id) {
+void Survey::UseMoves(int id, const Snapshot& from) {
   const Node n = nodes_[static_cast<size_t>(id)];
   if (n.lift) return;
   for (int c = n.c0; c <= n.c1; ++c) {
@@ -515,7 +574,7 @@ void Survey::UseMoves(int id) {
     if (ev <= 0) continue;
     const auto& text = f_.EventText(ev);
     if (!text.empty() && (text[0] == U'%' || text[0] == U'&')) continue;
-    Restore(*n.snap);
+    Restore(from);
     Place(c * 32L, n.row, 0);
     const Outcome o = Play(StillPolicy{true}, 200);
     AddOutcome(id, Style{Style::Use, 0, 0, 0, 0, c * 32L}, o);
@@ -524,9 +583,32 @@ void Survey::UseMoves(int id) {
 
 void Survey::ExpandMoves(int id) {
   const Node n = nodes_[static_cast<size_t>(id)];
-  const std::shared_ptr<Snapshot> snap = n.snap;
+  std::shared_ptr<Snapshot> snap = n.snap;
   const int row = n.row;
   auto add = [&](const Style& s, const Outcome& o) { AddOutcome(id, s, o); };
+  if (!n.lift) {
+    // An item she walks over on this floor (lying in its cells or the row above, which she
+    // touches) is picked up as a step of its own, walking to it; every other move starts
+    // without it, so that a key on a floor does not ride along with every move.
+    std::vector<int> over;
+    for (int i = 1; i <= 39; ++i) {
+      const auto& t = snap->obj(i);
+      if (t.Kind >= 20 && (t.Y == row || t.Y == row - 1) && t.X >= n.c0 && t.X <= n.c1)
+        over.push_back(i);
+    }
+    if (!over.empty()) {
+      auto bare = std::make_shared<Snapshot>(*snap);
+      for (int i : over) bare->obj(i).Kind = 0;
+      for (int i : over) {
+        Restore(*bare);
+        f_.Obj(i) = snap->obj(i);
+        Place(snap->obj(i).X * 32L, row, 0);
+        add(Style{Style::Take, 0, 0, 0, 0, snap->obj(i).X * 32L},
+            Play(StillPolicy{false, true}, 200));
+      }
+      snap = bare;
+    }
+  }
   if (n.lift) {
     const long at = snap->obj(0).X * 32L + snap->obj(0).OffX;
     for (int d : {-1, 1}) {
@@ -543,7 +625,7 @@ void Survey::ExpandMoves(int id) {
     return;
   }
   const long lo = n.c0 * 32L - 16, hi = n.c1 * 32L + 15;
-  UseMoves(id);
+  UseMoves(id, *snap);
   // Jumps from every take-off, standing and from a full run-up, each hold, with and
   // without steering.
   for (long px = lo; px <= hi; px += kStep) {
