@@ -81,7 +81,7 @@ struct Delta {
 
 // How a move is made, for the window and the report.
 struct Style {
-  enum Kind { Jump, WalkOff, Use, Ride, Fly, Take } kind = Jump;
+  enum Kind { Jump, WalkOff, Use, Ride, Fly } kind = Jump;
   int dir = 0;       // the side she faces or runs to
   int speed = 0;     // |VX| at take-off: 0 standing, 8 a full run-up
   int steer = 0;     // held in the air: +1 toward dir, 0 nothing

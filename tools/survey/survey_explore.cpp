@@ -188,9 +188,6 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
       case Style::Use:
         e.what = "Up at " + std::to_string((s.takeoff + 16) / 32);
         break;
-      case Style::Take:
-        e.what = "walk to " + std::to_string((s.takeoff + 16) / 32);
-        break;
       default:
         e.what = "ride";
     }

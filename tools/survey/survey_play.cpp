@@ -583,32 +583,9 @@ void Survey::UseMoves(int id, const Snapshot& from) {
 
 void Survey::ExpandMoves(int id) {
   const Node n = nodes_[static_cast<size_t>(id)];
-  std::shared_ptr<Snapshot> snap = n.snap;
+  const std::shared_ptr<Snapshot> snap = n.snap;
   const int row = n.row;
   auto add = [&](const Style& s, const Outcome& o) { AddOutcome(id, s, o); };
-  if (!n.lift) {
-    // An item she walks over on this floor (lying in its cells or the row above, which she
-    // touches) is picked up as a step of its own, walking to it; every other move starts
-    // without it, so that a key on a floor does not ride along with every move.
-    std::vector<int> over;
-    for (int i = 1; i <= 39; ++i) {
-      const auto& t = snap->obj(i);
-      if (t.Kind >= 20 && (t.Y == row || t.Y == row - 1) && t.X >= n.c0 && t.X <= n.c1)
-        over.push_back(i);
-    }
-    if (!over.empty()) {
-      auto bare = std::make_shared<Snapshot>(*snap);
-      for (int i : over) bare->obj(i).Kind = 0;
-      for (int i : over) {
-        Restore(*bare);
-        f_.Obj(i) = snap->obj(i);
-        Place(snap->obj(i).X * 32L, row, 0);
-        add(Style{Style::Take, 0, 0, 0, 0, snap->obj(i).X * 32L},
-            Play(StillPolicy{false, true}, 200));
-      }
-      snap = bare;
-    }
-  }
   if (n.lift) {
     const long at = snap->obj(0).X * 32L + snap->obj(0).OffX;
     for (int d : {-1, 1}) {
