@@ -241,6 +241,7 @@ class Survey {
   // The exact snapshot of a place (made for a copied place before its moves are played).
   const std::shared_ptr<Snapshot>& SnapOf(int node);
   uint64_t MapHash() const;
+  uint64_t MapHash(int from) const;
   bool Standable(long long c, long long r) const;
   bool StandableIn(const Snapshot& s, long long c, long long r) const;
   bool Optional(int room, int itemId) const;
@@ -249,6 +250,7 @@ class Survey {
   int ItemId(int room, int n, int x, int y);
   // Window judgement of an edge: true when within the bar.
   bool WithinBar(const Edge& e, bool optional) const;
+  mutable std::vector<int8_t> withinBar_[2];  // per edge: -1 not judged yet, else WithinBar
   std::string WindowText(const Edge& e) const;
   void CheckArrivals(const std::set<int>& rooms, std::vector<Finding>& out);
 

@@ -90,10 +90,17 @@ static Measure WindowOf(const std::vector<Node>& nodes, const std::vector<Edge>&
 bool Survey::WithinBar(const Edge& e, bool optional) const {
   if (e.clean == 0) return false;  // it always hurts
   if (e.kind != Style::Jump) return true;
+  // Judged once per edge: the checks ask again from every arrival.
+  auto& known = withinBar_[optional ? 1 : 0];
+  if (known.size() < edges_.size()) known.resize(edges_.size(), -1);
+  int8_t& k = known[static_cast<size_t>(&e - edges_.data())];
+  if (k >= 0) return k != 0;
   const Measure m = WindowOf(nodes_, edges_, e, kStep);
   const bool wide = m.lift || m.takeoffPx >= 24 || m.columns >= 2;
-  if (optional) return (m.lift || m.takeoffPx >= 2 * kStep) && m.holds >= 2;
-  return wide && m.holds >= 3;
+  const bool within =
+      optional ? (m.lift || m.takeoffPx >= 2 * kStep) && m.holds >= 2 : wide && m.holds >= 3;
+  k = within ? 1 : 0;
+  return within;
 }
 
 std::string Survey::WindowText(const Edge& e) const {
@@ -273,12 +280,18 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
   // Main-path windows: from each arrival to each exit and each item on the way, the path with
   // the fewest moves under the bar; every such move is a finding.
   std::set<std::pair<int, int>> reported;
+  // The search stays in the arrival's room: only the places it reached are reset after it.
+  std::vector<int> dist(N, 1 << 30), via(N, -1), reached;
   for (const Entry& en : entries_) {
     if (en.node < 0 || !asked(en.room)) continue;
     const bool optRoom = optionalRooms_.count(en.room) > 0;
     for (int pass = 0; pass < 2; ++pass) {
       const bool lowBar = pass == 1;  // the lower bar, for optional places
-      std::vector<int> dist(N, 1 << 30), via(N, -1);
+      for (int n : reached) {
+        dist[static_cast<size_t>(n)] = 1 << 30;
+        via[static_cast<size_t>(n)] = -1;
+      }
+      reached.assign(1, en.node);
       std::deque<int> q{en.node};
       dist[static_cast<size_t>(en.node)] = 0;
       while (!q.empty()) {
@@ -289,6 +302,7 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
           if (e.to < 0) continue;
           const int w = WithinBar(e, lowBar) ? 0 : 1;
           if (dist[static_cast<size_t>(n)] + w < dist[static_cast<size_t>(e.to)]) {
+            if (dist[static_cast<size_t>(e.to)] == (1 << 30)) reached.push_back(e.to);
             dist[static_cast<size_t>(e.to)] = dist[static_cast<size_t>(n)] + w;
             via[static_cast<size_t>(e.to)] = id;
             if (w == 0)
@@ -300,8 +314,9 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
       }
       // Targets: each exit (main) and each item (main or optional), by its cheapest move.
       std::map<std::string, std::pair<int, int>> best;  // target: cost, edge
-      for (size_t n = 0; n < N; ++n) {
-        if (dist[n] >= (1 << 30)) continue;
+      std::sort(reached.begin(), reached.end());  // in the order of the places, as before
+      for (int r : reached) {
+        const size_t n = static_cast<size_t>(r);
         for (int id : nodes_[n].out) {
           const Edge& e = edges_[static_cast<size_t>(id)];
           const int cost = dist[n] + (WithinBar(e, lowBar) ? 0 : 1);

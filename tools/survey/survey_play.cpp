@@ -136,6 +136,15 @@ void Survey::LoadRoom(int maze, int room) {
   loadedRoom_ = room;
 }
 
+// The hash of the map now; the place's own when the move left its map as it was.
+uint64_t Survey::MapHash(int from) const {
+  if (from >= 0) {
+    const Node& n = nodes_[static_cast<size_t>(from)];
+    if (std::memcmp(&f_.Map(0, 0), &n.snap->map(0, 0), sizeof f_.Map) == 0) return n.mapHash;
+  }
+  return MapHash();
+}
+
 uint64_t Survey::MapHash() const {
   uint64_t h = 1469598103934665603ull;
   for (int r = 0; r <= 257; ++r) {
@@ -447,7 +456,7 @@ int Survey::NodeFor(const Outcome& o, int room, int from) {
   n.x = o.x;
   n.y = o.y;
   n.row = o.y;
-  n.mapHash = src ? src->mapHash : o.mapHash != 0 ? o.mapHash : MapHash();
+  n.mapHash = src ? src->mapHash : o.mapHash != 0 ? o.mapHash : MapHash(from);
   n.padHash = src ? src->padHash : PadHash(f_.Obj);
   n.stateHash = src ? src->stateHash : StateHash();
   n.localHash = src ? src->localHash : LocalHash(room);
