@@ -4,6 +4,7 @@ Every tile is a recipe: a material texture, which of its edges face open space, 
 decorations. The catalogue (CATALOGUE) names each code's recipe; docs/TILES.md describes it.
 """
 
+import functools
 import math
 import os
 import sys
@@ -19,30 +20,98 @@ T = 32
 # ------------------------------------------------------------------ textures
 
 
+@functools.lru_cache(maxsize=64)
+def facets(seed, cells=3):
+    """Stone chunks that repeat every tile: for each pixel (edge 0..1, chunk id). A jittered
+    point per cell of a cells x cells grid; edge is how close the pixel lies to the border
+    between its nearest two points (1 inside a chunk, 0 on the crack)."""
+    step = T / cells
+    pts = []
+    for j in range(cells):
+        for i in range(cells):
+            pts.append(((i + 0.2 + 0.6 * hash2(i, j, seed)) * step, (j + 0.2 + 0.6 * hash2(i, j, seed + 1)) * step))
+    out = []
+    for y in range(T):
+        for x in range(T):
+            best = []
+            for k, (px, py) in enumerate(pts):
+                for ox in (-T, 0, T):
+                    for oy in (-T, 0, T):
+                        best.append((math.hypot(x + 0.5 - px - ox, y + 0.5 - py - oy), k))
+            best.sort()
+            (d1, k1), (d2, _) = best[0], best[1]
+            out.append((min(1.0, (d2 - d1) / 3.0), k1, d1 / step))
+    return tuple(out)
+
+
+@functools.lru_cache(maxsize=8)
+def leaves(seed):
+    """Foliage that repeats every tile: three layers of pointed leaves, dark behind, lit in
+    front, each leaf with a lit upper side and a darker midrib."""
+    px = [C('leaf0') if dith(x, y) < 0.5 else C('leaf1') for y in range(T) for x in range(T)]
+    rng = Rng(4300 + seed)
+    for layer, (count, lo) in enumerate(((26, 0.1), (22, 0.22), (14, 0.36))):
+        for _ in range(count):
+            cx, cy = rng.rand() * T, rng.rand() * T
+            a = rng.rand() * math.pi
+            ln, wd = 4.5 + rng.rand() * 2, 2.2 + rng.rand() * 0.8
+            ca, sa = math.cos(a), math.sin(a)
+            for yy in range(-7, 8):
+                for xx in range(-7, 8):
+                    u = (xx * ca + yy * sa) / ln
+                    w = (-xx * sa + yy * ca) / wd
+                    if abs(u) > 1 or abs(w) > (1 - u * u) ** 0.5 * (1.15 - abs(u) * 0.4):
+                        continue
+                    lit = 0.5 - (xx * 0.6 + yy * 0.8) / 14 + (0.15 if w < 0 else 0)
+                    c = rshade('leaf', lo + lit * 0.22)
+                    if abs(w) < 0.18 and abs(u) < 0.8:
+                        c = rshade('leaf', lo + 0.02)
+                    px[int(cy + yy) % T * T + int(cx + xx) % T] = c
+    return tuple(px)
+
+
 def tex(name, x, y, seed):
     """Material texture: palette index at tile pixel (x, y)."""
+    d = (dith(x, y) - 0.5)
     if name == 'rock':
-        # Solid rock keeps above the shades of the cave walls behind (rockbg): a lone cell of
-        # it, such as a struck strike block, still reads as rock in front, not as the wall.
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        v = 0.32 + n * 0.55 + (dith(x, y) - 0.5) * 0.14
-        if vnoise(x, y, 4, seed + 7, 32) > 0.78:
-            v -= 0.15
-        return rshade('earth', max(v, 0.4))
+        # Grey-blue cave rock in chunks. Solid rock keeps above the shades of the cave walls
+        # behind (rockbg): a lone cell of it, such as a struck strike block, still reads as
+        # rock in front, not as the wall.
+        edge, k, r = facets(7, 3)[y * T + x]
+        n = fbm(x, y, 8, seed, 2, wrap=32)
+        v = 0.3 + hash2(k, 0, 7) * 0.16 + n * 0.2 - r * 0.1 + d * 0.12
+        if edge < 0.22:
+            v = 0.24
+        return rshade('stone', max(v, 0.24))
     if name == 'rockbg':
+        # dark slate of the caves, faint chunks
+        edge, k, r = facets(11, 2)[y * T + x]
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('earth', 0.05 + n * 0.28 + (dith(x, y) - 0.5) * 0.1)
+        v = 0.05 + n * 0.15 + hash2(k, 1, 11) * 0.06 + d * 0.08
+        if edge < 0.3:
+            v = 0.02
+        return rshade('stone', v)
+    if name == 'minebg':
+        # the slate of the mine's walls: the cave wall with warm earth packed into its cracks,
+        # so it mixes cell by cell with the plain wall
+        c = tex('rockbg', x, y, seed)
+        edge, k, r = facets(11, 2)[y * T + x]
+        if edge < 0.55 or hash2(k, 9, seed) > 0.6:
+            n = fbm(x, y, 4, seed, 2, wrap=32)
+            return rshade('earth', 0.12 + n * 0.2 + d * 0.1) if edge < 0.3 or n > 0.55 else c
+        return c
     if name == 'brick':
+        # pale dressed stone of the shrine: long blocks, dark joints
         row = y // 8
         off = 8 if row % 2 else 0
         bx = (x + off) % 16
         by = y % 8
         if by == 7 or bx == 15:
-            return C('brick1')
+            return C('brick2')
         if by == 0 or bx == 0:
-            return C('brick6')
+            return C('brick7')
         n = hash2((x + off) // 16, row, seed)
-        return rshade('brick', 0.35 + n * 0.35 + (dith(x, y) - 0.5) * 0.12)
+        return rshade('brick', 0.62 + n * 0.22 + fbm(x, y, 4, seed, 1, wrap=32) * 0.1 + d * 0.1)
     if name == 'brickbg':
         row = y // 8
         off = 8 if row % 2 else 0
@@ -62,18 +131,37 @@ def tex(name, x, y, seed):
         g = math.sin((y + vnoise(x, y, 8, seed, 32) * 3) * 1.3) * 0.5 + 0.5
         return rshade('wood', 0.35 + g * 0.3 + (dith(x, y) - 0.5) * 0.1)
     if name == 'soil':
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        r = vnoise(x * 2, y, 8, seed + 3, 64)
-        if 0.48 < r < 0.53:
-            return C('wood2')
-        return rshade('earth', 0.15 + n * 0.4 + (dith(x, y) - 0.5) * 0.12)
+        # dark forest loam threaded with pale roots and a few stones
+        n = fbm(x, y, 6, seed, 3, wrap=32)
+        r = vnoise(x * 2, y, 8, 43, 64)
+        if 0.47 < r < 0.52:
+            return C('wood6') if 0.49 < r < 0.5 else C('wood4')
+        if hash2(x // 3, y // 3, seed + 2) > 0.96:
+            return C('stone5') if hash2(x, y, 3) > 0.5 else C('stone3')
+        return rshade('wood', 0.02 + n * 0.3 + d * 0.1)
     if name == 'wet':
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        v = 0.2 + n * 0.55 + (dith(x, y) - 0.5) * 0.12
-        return rshade('stone', v) if vnoise(x, y, 8, seed + 5, 32) < 0.6 else rshade('water', v * 0.7)
+        # blue-green wet stone: rounded chunks, some stained teal where water runs over them,
+        # a wet glint on a few
+        edge, k, r = facets(23, 3)[y * T + x]
+        n = fbm(x, y, 8, seed, 2, wrap=32)
+        v = 0.2 + n * 0.22 + hash2(k, 2, 23) * 0.1 - r * 0.1 + d * 0.1
+        if edge < 0.25:
+            return C('water1')
+        if hash2(k, 4, 23) > 0.6 and 0.15 < r < 0.3 and (x + y) % 3 == 0:
+            return C('teal4')
+        return rshade('teal', v) if hash2(k, 3, 23) > 0.55 else rshade('stone', v + 0.1)
     if name == 'wetbg':
+        # the cavern wall behind: deep blue-green, a few runnels of water down it
+        edge, kk, r = facets(29, 2)[y * T + x]
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('water', 0.05 + n * 0.25 + (dith(x, y) - 0.5) * 0.1)
+        v = n * 0.45 + hash2(kk, 6, 29) * 0.35 - r * 0.15 + 0.1 + d * 0.25
+        if edge < 0.3:
+            v = 0.0
+        for k in range(2):
+            rx = int(hash2(k, seed, 61) * 28) + 2 + int(2 * math.sin(y * 0.3 + k))
+            if x == rx and (y + k * 7) % 9 < 6:
+                return C('teal2') if (y + k) % 9 < 3 else C('teal1')
+        return (C('water0'), C('teal0'), C('water1'), C('teal1'), C('water2'))[min(4, max(0, int(v * 5)))]
     if name == 'basalt':
         n = fbm(x, y, 8, seed, 3, wrap=32)
         c = vnoise(x, y, 8, seed + 9, 32)
@@ -108,11 +196,15 @@ def tex(name, x, y, seed):
     if name == 'daysky':
         return rshade('sky', 0.35 + (dith(x, y) - 0.5) * 0.1)
     if name == 'water':
-        w = math.sin((x + math.sin(y * 0.4) * 3) * 0.4 + y * 0.15)
-        return rshade('water', 0.25 + 0.12 * w + 0.1 * vnoise(x, y, 8, seed, 32) + (dith(x, y) - 0.5) * 0.1)
+        # deep water: blue going to teal, with the light's net of caustics on it
+        n = fbm(x, y, 8, seed, 2, wrap=32)
+        c1 = abs(math.sin((x + 4 * math.sin(y * math.pi / 16)) * math.pi / 16))
+        c2 = abs(math.sin((y + 4 * math.sin(x * math.pi / 16 + 1)) * math.pi / 16))
+        if min(c1, c2) < 0.1:
+            return C('water6') if (x + y) % 2 else C('teal3')
+        return rshade('water', 0.2 + n * 0.25 + d * 0.1)
     if name == 'leafbg':
-        n = fbm(x, y, 4, seed, 3, wrap=32)
-        return rshade('leaf', 0.05 + n * 0.35 + (dith(x, y) - 0.5) * 0.1)
+        return leaves(seed % 4)[y * T + x]
     if name == 'shrinewall':
         if x % 16 in (0, 15):
             return C('vermil2')
@@ -529,7 +621,7 @@ def bridge_deck(cv, ox, oy):
 
 
 def pillar(cv, ox, oy, top):
-    fill_tex(cv, ox, oy, 'rockbg', 15)
+    fill_tex(cv, ox, oy, 'rockbg', 9)
     for y in range(32):
         for x in range(5, 27):
             t = 1 - abs(x - 13) / 14
@@ -614,6 +706,7 @@ def ending_tile(cv, ox, oy, dark):
 
 def water_tile(cv, ox, oy, kind, seed):
     fill_tex(cv, ox, oy, 'water', seed)
+    rng = Rng(seed)
     if kind == 'surface':
         fill_tex(cv, ox, oy, 'nightsky', seed)
         for y in range(14, 32):
@@ -623,23 +716,51 @@ def water_tile(cv, ox, oy, kind, seed):
             cv.set(ox + x, oy + 14 + (1 if (x // 4) % 2 else 0), C('water10'))
             cv.set(ox + x, oy + 15, C('water7'))
     elif kind == 'fall':
+        # a bright sheet of falling water, foam streaks running down it, dark wet rock at its sides
         for y in range(32):
-            for x in range(4, 28):
-                cv.set(ox + x, oy + y, C('water9') if (x * 3 + y) % 7 < 2 else C('water6'))
+            for x in range(32):
+                if x < 3 or x > 28:
+                    cv.set(ox + x, oy + y, tex('wetbg', x, y, seed))
+                    continue
+                t = 1 - abs(x - 15.5) / 14
+                streak = (x * 5 + (y + x * x) // 3) % 9
+                c = rshade('water', 0.55 + t * 0.3 + (dith(x, y) - 0.5) * 0.2)
+                if streak < 2:
+                    c = C('water11') if streak == 0 else C('water10')
+                if x in (3, 28):
+                    c = C('water9') if (y + x) % 3 else C('white')
+                cv.set(ox + x, oy + y, c)
     elif kind == 'bubbles':
-        rng = Rng(seed)
+        # the top of a pool: the cavern wall above a bright, rippling surface, bubbles below
+        for y in range(32):
+            for x in range(32):
+                h = 6 + (1 if (x // 5) % 2 else 0)
+                if y < h:
+                    cv.set(ox + x, oy + y, tex('wetbg', x, y, seed))
+                elif y == h:
+                    cv.set(ox + x, oy + y, C('water11') if x % 6 else C('white'))
+                elif y == h + 1:
+                    cv.set(ox + x, oy + y, C('water9'))
+                elif y < h + 4 and dith(x, y) < 0.5:
+                    cv.set(ox + x, oy + y, C('water7'))
         for k in range(5):
-            x, y = rng.randint(4, 27), rng.randint(4, 27)
-            r = rng.randint(1, 3)
-            cv.frame(ox + x - r, oy + y - r, 2 * r + 1, 2 * r + 1, C('water8'))
+            x, y = rng.randint(4, 27), rng.randint(13, 28)
+            r = rng.randint(1, 2)
+            cv.frame(ox + x - r, oy + y - r, 2 * r + 1, 2 * r + 1, C('water9'))
             cv.set(ox + x - r + 1, oy + y - r + 1, C('water11'))
     elif kind == 'weed':
-        for k in range(3):
-            x0 = 5 + k * 10
-            for y in range(31, 6, -1):
+        # water weed growing from a floor against the wet wall, swaying up out of the pool
+        fill_tex(cv, ox, oy, 'wetbg', seed)
+        for k in range(4):
+            x0 = 4 + k * 8 + rng.randint(-1, 1)
+            top = 6 + rng.randint(0, 12)
+            for y in range(31, top, -1):
                 x = x0 + int(2 * math.sin(y * 0.35 + k))
-                cv.set(ox + x, oy + y, C('leaf5'))
-                cv.set(ox + x + 1, oy + y, C('leaf3'))
+                cv.set(ox + x, oy + y, C('leaf5') if k % 2 else C('teal4'))
+                cv.set(ox + x + 1, oy + y, C('leaf3') if k % 2 else C('teal2'))
+                if y % 5 == k % 5:
+                    cv.set(ox + x + 2, oy + y - 1, C('leaf6') if k % 2 else C('teal5'))
+                    cv.set(ox + x - 1, oy + y + 1, C('leaf4'))
 
 
 def village(cv, ox, oy, kind, seed):
@@ -773,11 +894,19 @@ def misc_bg(cv, ox, oy, kind, seed):
             cv.poly([(ox + x - 3, oy), (ox + x + 3, oy), (ox + x, oy + h)], C('earth4'))
             cv.line(ox + x - 1, oy, ox + x, oy + h - 2, C('earth6'))
     elif kind == 'gold':
-        fill_tex(cv, ox, oy, 'rockbg', seed)
-        for k in range(9):
+        # gold in the mine's earth: a thin vein with nuggets along it, glints on the nuggets
+        fill_tex(cv, ox, oy, 'minebg', seed)
+        x, y = rng.randint(0, 8), rng.randint(6, 26)
+        while x < 32:
+            nx, ny = x + rng.randint(2, 5), max(2, min(29, y + rng.randint(-3, 3)))
+            cv.line(ox + x, oy + y, ox + min(31, nx), oy + ny, C('gold2'))
+            if rng.rand() < 0.55:
+                cv.rect(ox + min(30, nx), oy + ny - 1, 2, 2, C('gold5'))
+                cv.set(ox + min(30, nx), oy + ny - 1, C('gold8'))
+            x, y = nx, ny
+        for k in range(5):
             x, y = rng.randint(3, 28), rng.randint(3, 28)
-            cv.set(ox + x, oy + y, C('gold7'))
-            cv.set(ox + x + 1, oy + y, C('gold5'))
+            cv.set(ox + x, oy + y, C('gold6'))
     elif kind == 'void':
         for y in range(32):
             for x in range(32):
@@ -816,12 +945,30 @@ def misc_bg(cv, ox, oy, kind, seed):
             cv.set(ox + x, oy + 14, C('water9'))
             cv.set(ox + x, oy + 24, C('water8'))
     elif kind == 'coral':
+        # bright coral growing from the floor: a branching pink tree, an orange fan, a
+        # white-tipped clump
         fill_tex(cv, ox, oy, 'wetbg', seed)
-        for k in range(2):
-            x = 9 + k * 14
-            stroke(cv, ox + x, oy + 31, ox + x, oy + 18, 1.2, C('pink4'))
-            stroke(cv, ox + x, oy + 24, ox + x - 5, oy + 15, 1.0, C('pink5'))
-            stroke(cv, ox + x, oy + 22, ox + x + 5, oy + 13, 1.0, C('pink5'))
+
+        def branch(x, y, ang, ln, w, cols):
+            if ln < 3:
+                cv.set(ox + int(x), oy + int(y), cols[-1])
+                return
+            nx, ny = x + math.cos(ang) * ln, y - math.sin(ang) * ln
+            stroke(cv, ox + x, oy + y, ox + nx, oy + ny, w, cols[0])
+            cv.line(int(ox + x), int(oy + y), int(ox + nx), int(oy + ny), cols[1])
+            branch(nx, ny, ang + 0.5, ln * 0.62, max(0.5, w - 0.4), cols)
+            branch(nx, ny, ang - 0.45, ln * 0.6, max(0.5, w - 0.4), cols)
+        branch(9, 31, math.pi / 2 + 0.1, 9, 1.4, (C('pink3'), C('pink5'), C('pink7')))
+        for a in range(20, 161, 12):
+            t = math.radians(a)
+            cv.line(ox + 22, oy + 31, int(ox + 22 + math.cos(t) * 8), int(oy + 25 - math.sin(t) * 9), C('vermil5'))
+        cv.ellipse(ox + 22, oy + 22, 7, 5, None)
+        for a in range(20, 161, 6):
+            t = math.radians(a)
+            cv.set(int(ox + 22 + math.cos(t) * 8), int(oy + 25 - math.sin(t) * 9), C('vermil7'))
+        for (x, h) in ((27, 7), (29, 5), (30, 8)):
+            cv.line(ox + x, oy + 31, ox + x, oy + 31 - h, C('teal4'))
+            cv.set(ox + x, oy + 31 - h, C('robe7'))
     elif kind == 'shaft':
         fill_tex(cv, ox, oy, 'brickbg', seed)
         for y in range(32):
@@ -959,7 +1106,7 @@ CATALOGUE = {
     6: ('cave rock, top-right outer corner', S('rock', 'tr', 6)),
     7: ('breakable cracked rock block; a head strike turns it into 9', F(breakable, 'rock', 7)),
     8: ('rubble on dark brick wall: what is left of breakable brick 12', F(rubble, 'brickbg', 8)),
-    9: ('dark cave wall with crumbs: what is left of 7; also the empty cells above the pillars', F(rubble, 'rockbg', 9)),
+    9: ('warm earth wall of the mine with crumbs: what is left of 7; also the empty cells above the pillars', F(rubble, 'minebg', 9)),
     10: ('bridge rail: posts and ropes against the night; put it above deck 118', F(bridge_rail)),
     11: ('cave rock, single block with rims on all sides (floating ledge)', S('rock', 'single', 11)),
     12: ('breakable cracked brick block; a head strike turns it into 8', F(breakable, 'brick', 12)),
@@ -1058,7 +1205,7 @@ CATALOGUE.update({
     103: ('dark forest', F(forest_bg, 'dark', 103)),
     104: ('wet cave wall', B('wetbg', 104)),
     105: ('wet cave wall with crystals', withdeco('wetbg', 105, deco_crystal, 'water', 105)),
-    106: ('sea weed in water', F(water_tile, 'weed', 106)),
+    106: ('water weed growing from a floor against the wet wall', F(water_tile, 'weed', 106)),
     107: ('coral on wet wall', F(misc_bg, 'coral', 107)),
     108: ('wet stone, inside', S('wet', 'fill', 108)),
     109: ('wet stone, top with moss', S('wet', 'top', 109)),
