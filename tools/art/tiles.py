@@ -50,7 +50,7 @@ def leaves(seed):
     front, each leaf with a lit upper side and a darker midrib."""
     px = [C('leaf0') if dith(x, y) < 0.5 else C('leaf1') for y in range(T) for x in range(T)]
     rng = Rng(4300 + seed)
-    for layer, (count, lo) in enumerate(((26, 0.1), (22, 0.22), (14, 0.36))):
+    for layer, (count, lo) in enumerate(((26, 0.06), (22, 0.14), (14, 0.25))):
         for _ in range(count):
             cx, cy = rng.rand() * T, rng.rand() * T
             a = rng.rand() * math.pi
@@ -136,9 +136,9 @@ def tex(name, x, y, seed):
         r = vnoise(x * 2, y, 8, 43, 64)
         if 0.47 < r < 0.52:
             return C('wood6') if 0.49 < r < 0.5 else C('wood4')
-        if hash2(x // 3, y // 3, seed + 2) > 0.96:
-            return C('stone5') if hash2(x, y, 3) > 0.5 else C('stone3')
-        return rshade('wood', 0.02 + n * 0.3 + d * 0.1)
+        if fbm(x, y, 3, seed + 2, 1, wrap=32) > 0.8:
+            return C('stone4') if fbm(x - 1, y - 1, 3, seed + 2, 1, wrap=32) > 0.8 else C('stone2')
+        return rshade('earth', 0.03 + n * 0.28 + d * 0.1)
     if name == 'wet':
         # blue-green wet stone: rounded chunks, some stained teal where water runs over them,
         # a wet glint on a few
@@ -208,7 +208,10 @@ def tex(name, x, y, seed):
     if name == 'shrinewall':
         if x % 16 in (0, 15):
             return C('vermil2')
-        return rshade('wood', 0.28 + 0.15 * vnoise(x, y * 0.2, 4, seed, 32) + (dith(x, y) - 0.5) * 0.08)
+        # dark wooden panels in vermilion frames, the grain running down them
+        if y % 32 in (0, 31):
+            return C('vermil1')
+        return rshade('wood', 0.14 + 0.14 * vnoise(x * 3, y // 4, 4, seed, 32) + (dith(x, y) - 0.5) * 0.08)
     if name == 'black':
         return C('black')
     raise ValueError(name)
@@ -562,7 +565,7 @@ def door(cv, ox, oy, open_):
 
 
 def brazier(cv, ox, oy, lit):
-    fill_tex(cv, ox, oy, 'rockbg', 78)
+    fill_tex(cv, ox, oy, 'brickbg', 78)
     if lit:
         for y in range(32):
             for x in range(32):
@@ -834,21 +837,29 @@ def forest_bg(cv, ox, oy, kind, seed):
     fill_tex(cv, ox, oy, 'leafbg', seed)
     rng = Rng(seed)
     if kind == 'trunk':
+        # a great trunk: ridged bark lit from the left, moss in the furrows
         for y in range(32):
-            for x in range(8, 24):
-                c = rshade('wood', 0.15 + 0.2 * (1 - abs(x - 14) / 10) + (dith(x, y) - 0.5) * 0.1)
-                if (x * 5 + y // 6) % 9 == 0:
-                    c = C('wood1')
+            for x in range(4, 28):
+                t = 1 - abs(x - 12) / 16
+                furrow = math.sin(x * 1.3 + math.sin(y * 0.25 + x) * 0.8)
+                v = 0.12 + t * 0.35 + furrow * 0.1 + (dith(x, y) - 0.5) * 0.12
+                c = rshade('wood', v)
+                if furrow < -0.75:
+                    c = C('moss2') if hash2(x, y // 3, seed) > 0.7 else C('wood0')
                 cv.set(ox + x, oy + y, c)
+            cv.set(ox + 4, oy + y, C('wood0'))
+            cv.set(ox + 27, oy + y, C('wood0'))
     elif kind == 'vines':
+        # vines hanging down through the leaves, leaf pairs along them
         for k in range(3):
-            x0 = rng.randint(4, 27)
+            x0 = 5 + k * 10 + rng.randint(-2, 2)
             for y in range(32):
-                x = x0 + int(2 * math.sin(y * 0.3 + k * 2))
-                cv.set(ox + x, oy + y, C('leaf6'))
-                if y % 6 == 0:
-                    cv.set(ox + x + 1, oy + y, C('leaf8'))
-                    cv.set(ox + x + 2, oy + y + 1, C('leaf7'))
+                x = x0 + int(2 * math.sin(y * math.pi / 16 + k * 2))
+                cv.set(ox + x, oy + y, C('wood1'))
+                cv.set(ox + x + 1, oy + y, C('moss5'))
+                if (y + k * 3) % 7 == 0:
+                    for (dx, dy, c) in ((2, 0, 'leaf9'), (3, 1, 'leaf8'), (-1, 1, 'leaf9'), (-2, 2, 'leaf7'), (3, 0, 'leaf10')):
+                        cv.set(ox + x + dx, oy + y + dy, C(c))
     elif kind == 'grass':
         for x in range(32):
             h = rng.randint(4, 12)
@@ -970,11 +981,17 @@ def misc_bg(cv, ox, oy, kind, seed):
             cv.line(ox + x, oy + 31, ox + x, oy + 31 - h, C('teal4'))
             cv.set(ox + x, oy + 31 - h, C('robe7'))
     elif kind == 'shaft':
+        # daylight falling from a crack over the dark brick, even across the cell so that
+        # shaft cells side by side make one broad beam; dust glints in it
         fill_tex(cv, ox, oy, 'brickbg', seed)
         for y in range(32):
             for x in range(32):
-                if 8 + y * 0.3 < x < 20 + y * 0.3 and dith(x, y) < 0.4:
-                    cv.set(ox + x, oy + y, C('gold4'))
+                if dith(x, y) < 0.28:
+                    cv.set(ox + x, oy + y, C('gold4') if dith(x + 1, y + 2) < 0.5 else C('gold3'))
+                elif dith(x, y) > 0.94:
+                    cv.set(ox + x, oy + y, C('gold6'))
+        for k in range(3):
+            cv.set(ox + rng.randint(2, 29), oy + rng.randint(1, 30), C('gold9'))
     elif kind == 'sunrise':
         vgrad(cv, ox, oy, 32, 32, [C('dawn3'), C('dawn5'), C('dawn6'), C('dawn7')])
     elif kind == 'light':
