@@ -90,7 +90,7 @@ def tex(name, x, y, seed):
         v = 0.05 + n * 0.15 + hash2(k, 1, 11) * 0.06 + d * 0.08
         if edge < 0.3:
             v = 0.02
-        return rshade('stone', v)
+        return rshade('night', v * 1.1 + 0.05) if hash2(k, 12, 11) > 0.5 else rshade('stone', v)
     if name == 'minebg':
         # the slate of the mine's walls: the cave wall with warm earth packed into its cracks,
         # so it mixes cell by cell with the plain wall
@@ -163,21 +163,36 @@ def tex(name, x, y, seed):
                 return C('teal2') if (y + k) % 9 < 3 else C('teal1')
         return (C('water0'), C('teal0'), C('water1'), C('teal1'), C('water2'))[min(4, max(0, int(v * 5)))]
     if name == 'basalt':
+        # black basalt in columns, cracks glowing with the fire beneath
+        col = (x + (3 if (y // 16) % 2 else 0)) % 8
         n = fbm(x, y, 8, seed, 3, wrap=32)
         c = vnoise(x, y, 8, seed + 9, 32)
-        if 0.49 < c < 0.52:
-            return C('fire4')
-        return rshade('basalt', 0.15 + n * 0.6 + (dith(x, y) - 0.5) * 0.12)
+        if 0.48 < c < 0.52:
+            return C('fire5') if 0.495 < c < 0.505 else C('fire3')
+        if col == 0 or y % 16 == 0:
+            return C('basalt0')
+        return rshade('basalt', 0.0 + n * 0.2 + (0.08 if col < 3 else 0) + d * 0.1)
     if name == 'basaltbg':
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('basalt', 0.02 + n * 0.25 + (dith(x, y) - 0.5) * 0.1)
+        if (x + (3 if (y // 16) % 2 else 0)) % 8 == 0:
+            return C('black') if dith(x, y) < 0.5 else C('basalt0')
+        return rshade('basalt', 0.0 + n * 0.16 + d * 0.08)
     if name == 'abyss':
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        f = abs(((x * 3 + y * 2) % 23) - 11) / 11.0
-        return rshade('abyss', 0.2 + n * 0.35 + f * 0.25 + (dith(x, y) - 0.5) * 0.12)
+        # violet crystal: flat facets lit from above-left, pale edges where two facets meet
+        edge, k, r = facets(37, 2)[y * T + x]
+        f = abs(((x * 3 + y * 2 + int(hash2(k, 9, 37) * 23)) % 23) - 11) / 11.0
+        v = 0.28 + hash2(k, 7, 37) * 0.3 + f * 0.2 - r * 0.1 + d * 0.1
+        if edge < 0.3:
+            return C('abyss1')
+        if f > 0.93 and hash2(k, 10, 37) > 0.4:
+            return C('abyss10')
+        return rshade('abyss', v)
     if name == 'abyssbg':
+        edge, k, r = facets(41, 2)[y * T + x]
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('abyss', 0.0 + n * 0.22 + (dith(x, y) - 0.5) * 0.08)
+        if edge < 0.25:
+            return C('black')
+        return rshade('abyss', 0.0 + n * 0.16 + hash2(k, 8, 41) * 0.08 + d * 0.08)
     if name == 'cloud':
         n = fbm(x, y, 8, seed, 2, wrap=32)
         return rshade('sky', 0.55 + n * 0.45 + (dith(x, y) - 0.5) * 0.1)
@@ -645,14 +660,18 @@ def sky_deco(cv, ox, oy, kind, seed):
     rng = Rng(seed)
     if kind == 'stars':
         fill_tex(cv, ox, oy, 'nightsky', seed)
-        for k in range(7):
+        for k in range(9):
             x, y = rng.randint(1, 30), rng.randint(1, 30)
-            cv.set(ox + x, oy + y, C('night11') if k % 3 else C('white'))
-        x, y = rng.randint(6, 25), rng.randint(6, 25)
-        for d in (-1, 1):
-            cv.set(ox + x + d, oy + y, C('night8'))
-            cv.set(ox + x, oy + y + d, C('night8'))
-        cv.set(ox + x, oy + y, C('white'))
+            cv.set(ox + x, oy + y, (C('night9'), C('night11'), C('ice6'))[k % 3])
+        for k in range(2):
+            x, y = rng.randint(4, 27), rng.randint(4, 27)
+            for dd in (-1, 1):
+                cv.set(ox + x + dd, oy + y, C('night10'))
+                cv.set(ox + x, oy + y + dd, C('night10'))
+            if k == 0:
+                cv.set(ox + x + 2, oy + y, C('night7'))
+                cv.set(ox + x - 2, oy + y, C('night7'))
+            cv.set(ox + x, oy + y, C('white'))
     elif kind == 'cloudbg':
         fill_tex(cv, ox, oy, 'daysky', seed)
         for (cx, cy, r) in ((8, 20, 7), (17, 16, 9), (26, 21, 6)):
@@ -923,13 +942,23 @@ def misc_bg(cv, ox, oy, kind, seed):
             for x in range(32):
                 cv.set(ox + x, oy + y, C('black'))
     elif kind == 'rune':
+        # a rune circle glowing on the abyss wall
         fill_tex(cv, ox, oy, 'abyssbg', seed)
-        for a in range(0, 360, 3):
+        for y in range(32):
+            for x in range(32):
+                dd = abs(math.hypot(x - 16, y - 16) - 10)
+                if dd < 4 and dith(x, y) < (4 - dd) / 6:
+                    cv.set(ox + x, oy + y, C('abyss4'))
+        for a in range(0, 360, 2):
             t = math.radians(a)
-            cv.set(int(ox + 16 + math.cos(t) * 10), int(oy + 16 + math.sin(t) * 10), C('abyss7'))
+            cv.set(int(ox + 16 + math.cos(t) * 10), int(oy + 16 + math.sin(t) * 10), C('abyss9'))
+        for a in range(0, 360, 45):
+            t = math.radians(a + 22)
+            cv.set(int(ox + 16 + math.cos(t) * 12.5), int(oy + 16 + math.sin(t) * 12.5), C('abyss10'))
         for k in range(3):
             t = math.radians(90 + k * 120)
-            cv.line(ox + 16, oy + 16, int(ox + 16 + math.cos(t) * 10), int(oy + 16 - math.sin(t) * 10), C('abyss9'))
+            cv.line(ox + 16, oy + 16, int(ox + 16 + math.cos(t) * 10), int(oy + 16 - math.sin(t) * 10), C('abyss11'))
+        cv.set(ox + 16, oy + 16, C('white'))
     elif kind == 'motes':
         fill_tex(cv, ox, oy, 'abyssbg', seed)
         for k in range(6):
@@ -1163,7 +1192,7 @@ CATALOGUE = {
     46: ('tall grass', F(forest_bg, 'grass', 46)),
     47: ('flowers', F(forest_bg, 'flowers', 47)),
     48: ('steel floor spikes: hurt', withdeco('rockbg', 48, spikes, ramp('steel'), C('steel7'))),
-    49: ('red-hot floor spikes: hurt and throw back', withdeco('rockbg', 49, spikes, ramp('red'), C('fire8'), C('red2'))),
+    49: ('red-hot floor spikes: hurt and throw back', withdeco('basaltbg', 49, spikes, ramp('red'), C('fire8'), C('red2'))),
     50: ('thorn bramble: hurts', withdeco('leafbg', 50, thorns, 50, C('moss7'))),
     51: ('glowing red thorns: hurt and throw back', withdeco('leafbg', 51, thorns, 51, C('red7'), C('red3'))),
     52: ('low flames: hurt', withdeco('basaltbg', 52, flames, 52, False)),
