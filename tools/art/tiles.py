@@ -90,7 +90,7 @@ def tex(name, x, y, seed):
         v = 0.05 + n * 0.15 + hash2(k, 1, 11) * 0.06 + d * 0.08
         if edge < 0.3:
             v = 0.02
-        return rshade('night', v * 1.1 + 0.05) if hash2(k, 12, 11) > 0.5 else rshade('stone', v)
+        return rshade('night', v * 1.1 + 0.05) if hash2(k, 12, 11) > 0.5 else rshade('stone', min(v, 0.2))
     if name == 'minebg':
         # the slate of the mine's walls: the cave wall with warm earth packed into its cracks,
         # so it mixes cell by cell with the plain wall
@@ -98,7 +98,7 @@ def tex(name, x, y, seed):
         edge, k, r = facets(11, 2)[y * T + x]
         if edge < 0.55 or hash2(k, 9, seed) > 0.6:
             n = fbm(x, y, 4, seed, 2, wrap=32)
-            return rshade('earth', 0.12 + n * 0.2 + d * 0.1) if edge < 0.3 or n > 0.55 else c
+            return rshade('earth', min(0.3, 0.12 + n * 0.2 + d * 0.1)) if edge < 0.3 or n > 0.55 else c
         return c
     if name == 'brick':
         # pale dressed stone of the shrine: long blocks, dark joints
@@ -171,12 +171,12 @@ def tex(name, x, y, seed):
             return C('fire5') if 0.495 < c < 0.505 else C('fire3')
         if col == 0 or y % 16 == 0:
             return C('basalt0')
-        return rshade('basalt', 0.0 + n * 0.2 + (0.08 if col < 3 else 0) + d * 0.1)
+        return rshade('basalt', 0.14 + n * 0.24 + (0.1 if col < 3 else 0) + d * 0.1)
     if name == 'basaltbg':
         n = fbm(x, y, 8, seed, 3, wrap=32)
         if (x + (3 if (y // 16) % 2 else 0)) % 8 == 0:
             return C('black') if dith(x, y) < 0.5 else C('basalt0')
-        return rshade('basalt', 0.0 + n * 0.16 + d * 0.08)
+        return rshade('basalt', 0.0 + n * 0.12 + d * 0.08)
     if name == 'abyss':
         # violet crystal: flat facets lit from above-left, pale edges where two facets meet
         edge, k, r = facets(37, 2)[y * T + x]
@@ -1029,9 +1029,16 @@ def misc_bg(cv, ox, oy, kind, seed):
         fill_tex(cv, ox, oy, 'marblebg', seed)
         deco_carving(cv, ox, oy, C('gold6'), C('gold2'))
     elif kind == 'lantern':
-        fill_tex(cv, ox, oy, 'nightsky', seed)
+        # a paper lantern hanging in the shrine, its warm light on the dark brick round it
+        fill_tex(cv, ox, oy, 'brickbg', seed)
+        for y in range(32):
+            for x in range(32):
+                dd = math.hypot(x - 16, (y - 16) * 0.9) / 16
+                if dd < 1 and dith(x, y) < (1 - dd) * 0.8:
+                    cv.set(ox + x, oy + y, C('fire2') if dd > 0.6 else C('vermil3'))
         cv.line(ox + 16, oy, ox + 16, oy + 6, C('g6'))
         cv.ellipse(ox + 16.5, oy + 15, 6, 8, C('vermil5'))
+        cv.ellipse(ox + 16.5, oy + 15, 3, 6, C('vermil7'))
         cv.rect(ox + 11, oy + 13, 12, 4, C('gold7'))
         cv.rect(ox + 13, oy + 6, 7, 2, C('g3'))
         cv.rect(ox + 13, oy + 23, 7, 2, C('g3'))
@@ -1143,7 +1150,7 @@ def withdeco(bg, seed, fn, *a):
 
 
 CATALOGUE = {
-    0: ('cave rock, inside (no rim); the maze margin and a struck block 37 show it, so it keeps above the wall shades', S('rock', 'fill', 0)),
+    0: ('grey-blue cave rock, inside (no rim); the maze margin and a struck block 37 show it, so it keeps above the wall shades', S('rock', 'fill', 0)),
     1: ('cave rock, top surface with moss: floor seen from above', S('rock', 'top', 1)),
     2: ('cave rock, underside: ceiling', S('rock', 'bottom', 2)),
     3: ('cave rock, left face (open space to the left)', S('rock', 'left', 3)),
@@ -1152,14 +1159,14 @@ CATALOGUE = {
     6: ('cave rock, top-right outer corner', S('rock', 'tr', 6)),
     7: ('breakable cracked rock block; a head strike turns it into 9', F(breakable, 'rock', 7)),
     8: ('rubble on dark brick wall: what is left of breakable brick 12', F(rubble, 'brickbg', 8)),
-    9: ('warm earth wall of the mine with crumbs: what is left of 7; also the empty cells above the pillars', F(rubble, 'minebg', 9)),
+    9: ('cave slate with warm earth in its cracks and crumbs at its foot, the wall of the mine; what is left of 7; also the empty cells above the pillars', F(rubble, 'minebg', 9)),
     10: ('bridge rail: posts and ropes against the night; put it above deck 118', F(bridge_rail)),
     11: ('cave rock, single block with rims on all sides (floating ledge)', S('rock', 'single', 11)),
     12: ('breakable cracked brick block; a head strike turns it into 8', F(breakable, 'brick', 12)),
-    13: ('dark cave wall', B('rockbg', 13)),
+    13: ('dark slate cave wall', B('rockbg', 13)),
     14: ('dark cave wall with hanging roots', withdeco('rockbg', 14, deco_roots, 14)),
     15: ('stone pillar top (pillar puzzle)', F(pillar, True)),
-    16: ('shrine brick, inside', S('brick', 'fill', 16)),
+    16: ('pale shrine brick, inside', S('brick', 'fill', 16)),
     17: ('shrine brick, top surface', S('brick', 'top', 17)),
     18: ('shrine brick, underside', S('brick', 'bottom', 18)),
     19: ('spent gold strike block (what 54 becomes): the gold block with its rim, star gone out', F(spent_block, 'gold')),
@@ -1182,12 +1189,12 @@ CATALOGUE = {
     36: ('hanging chain on cave wall', F(rope, True)),
     37: ('stone strike block: the rock of 0 with a glowing star and edge; struck from below the glow goes out (0)', F(rock_strike_block, C('teal6'))),
     38: ('cave wall with crystals', withdeco('rockbg', 38, deco_crystal, 'teal', 38)),
-    39: ('hanging paper lantern', F(misc_bg, 'lantern', 39)),
+    39: ('hanging paper lantern glowing on dark brick', F(misc_bg, 'lantern', 39)),
     40: ('forest soil, top with grass', S('soil', 'top', 40)),
-    41: ('forest soil, inside with roots', S('soil', 'fill', 41)),
+    41: ('dark forest loam, inside, with roots and stones', S('soil', 'fill', 41)),
     42: ('forest soil, single ledge', S('soil', 'single', 42)),
-    43: ('leaves behind', B('leafbg', 43)),
-    44: ('tree trunk behind', F(forest_bg, 'trunk', 44)),
+    43: ('dense leaves behind', B('leafbg', 43)),
+    44: ('tree trunk behind: ridged bark one cell wide (stack it; columns side by side make a broad tree)', F(forest_bg, 'trunk', 44)),
     45: ('hanging vines', F(forest_bg, 'vines', 45)),
     46: ('tall grass', F(forest_bg, 'grass', 46)),
     47: ('flowers', F(forest_bg, 'flowers', 47)),
@@ -1205,11 +1212,11 @@ CATALOGUE.update({
     57: ('night sky with stars (variant)', F(sky_deco, 'stars', 57)),
     58: ('day sky', B('daysky', 58)),
     59: ('day sky with cloud', F(sky_deco, 'cloudbg', 59)),
-    60: ('deep water behind', B('water', 60)),
+    60: ('deep water with the light\'s caustics', B('water', 60)),
     61: ('water surface under the night', F(water_tile, 'surface', 61)),
-    62: ('waterfall', F(water_tile, 'fall', 62)),
-    63: ('water with bubbles', F(water_tile, 'bubbles', 63)),
-    64: ('shrine wall: dark wood panels', B('shrinewall', 64)),
+    62: ('waterfall: a bright sheet with foam streaks, wet rock at its sides', F(water_tile, 'fall', 62)),
+    63: ('the top of a pool: wet wall above a bright rippling surface, bubbles below', F(water_tile, 'bubbles', 63)),
+    64: ('shrine wall: dark wood panels in vermilion frames', B('shrinewall', 64)),
     65: ('closed shrine door (the door sound plays when a script sets it)', F(door, False)),
     66: ('shrine wall with lattice window', F(shrine_bg, 'lattice', 66)),
     67: ('open shrine door: dark doorway (the door sound plays when a script sets it)', F(door, True)),
@@ -1218,17 +1225,17 @@ CATALOGUE.update({
     70: ('vermilion shrine post', F(shrine_bg, 'pillar', 70)),
     71: ('sacred rope with tassels', F(shrine_bg, 'rope', 71)),
     72: ('cave wall with pink crystals', withdeco('rockbg', 72, deco_crystal, 'pink', 72)),
-    73: ('cave wall with gold flecks', F(misc_bg, 'gold', 73)),
+    73: ('mine wall: slate with earth in its cracks and a gold vein', F(misc_bg, 'gold', 73)),
     74: ('cave wall with stalactites', F(misc_bg, 'stalactite', 74)),
     75: ('glowing mushrooms', F(forest_bg, 'mushroom', 75)),
     76: ('healing spring, top left (2 x 3 picture 76 77 / 84 85 / 92 93)', F(healing, (0, 0))),
     77: ('healing spring, top right', F(healing, (1, 0))),
-    78: ('cold brazier', F(brazier, False)),
-    79: ('burning brazier (the fire sound plays when a script sets it)', F(brazier, True)),
+    78: ('cold brazier on dark brick', F(brazier, False)),
+    79: ('burning brazier on dark brick (the fire sound plays when a script sets it)', F(brazier, True)),
     80: ('abyss wall', B('abyssbg', 80)),
     81: ('abyss wall with violet crystals', withdeco('abyssbg', 81, deco_crystal, 'abyss', 81)),
     82: ('black void', F(misc_bg, 'void', 82)),
-    83: ('abyss rune circle', F(misc_bg, 'rune', 83)),
+    83: ('glowing rune circle on the abyss wall', F(misc_bg, 'rune', 83)),
     84: ('healing spring, middle left', F(healing, (0, 1))),
     85: ('healing spring, middle right', F(healing, (1, 1))),
     86: ('basalt wall lit by lava below', F(misc_bg, 'lavaglow', 86)),
@@ -1249,11 +1256,11 @@ CATALOGUE.update({
     101: ('fir trees at night', F(sky_deco, 'trees', 101)),
     102: ('the moon', F(sky_deco, 'moon', 102)),
     103: ('dark forest', F(forest_bg, 'dark', 103)),
-    104: ('wet cave wall', B('wetbg', 104)),
+    104: ('wet cave wall: deep blue-green chunks with runnels of water', B('wetbg', 104)),
     105: ('wet cave wall with crystals', withdeco('wetbg', 105, deco_crystal, 'water', 105)),
     106: ('water weed growing from a floor against the wet wall', F(water_tile, 'weed', 106)),
-    107: ('coral on wet wall', F(misc_bg, 'coral', 107)),
-    108: ('wet stone, inside', S('wet', 'fill', 108)),
+    107: ('coral growing from a floor against the wet wall', F(misc_bg, 'coral', 107)),
+    108: ('blue-green wet stone, inside', S('wet', 'fill', 108)),
     109: ('wet stone, top with moss', S('wet', 'top', 109)),
     110: ('wet cave wall (variant)', B('wetbg', 110)),
     111: ('wet stone, single block', S('wet', 'single', 111)),
@@ -1261,11 +1268,11 @@ CATALOGUE.update({
     113: ('cloud puff, single (walkable)', F(cloud, True)),
     114: ('sky with wind streaks', F(sky_deco, 'wind', 114)),
     115: ('sky with birds', F(sky_deco, 'birds', 115)),
-    116: ('basalt, inside with glowing cracks', S('basalt', 'fill', 116)),
+    116: ('black basalt in columns, inside, with glowing cracks', S('basalt', 'fill', 116)),
     117: ('basalt, top with embers', S('basalt', 'top', 117)),
     118: ('bridge deck: planks (walkable), rail 10 above it', F(bridge_deck)),
     119: ('basalt, single block', S('basalt', 'single', 119)),
-    120: ('abyss crystal rock, inside', S('abyss', 'fill', 120)),
+    120: ('violet abyss crystal, inside: facets with a sheen', S('abyss', 'fill', 120)),
     121: ('abyss crystal rock, top', S('abyss', 'top', 121)),
     122: ('spent abyss strike block (what 146 becomes): the abyss block with its rim, star gone out', F(spent_block, 'abyss')),
     123: ('abyss crystal rock, single block', S('abyss', 'single', 123)),
@@ -1280,7 +1287,7 @@ CATALOGUE.update({
     132: ('marble wall with a pale ledge line (decoration only)', withdeco('marblebg', 132, lambda cv, ox, oy: cv.rect(ox, oy, 32, 3, C('stone9')))),
     133: ('sunrise sky', F(misc_bg, 'sunrise', 133)),
     134: ('bright day sky', F(misc_bg, 'light', 134)),
-    135: ('light shaft on brick wall', F(misc_bg, 'shaft', 135)),
+    135: ('daylight falling over dark brick: shaft cells side by side make one broad beam', F(misc_bg, 'shaft', 135)),
     136: ('dark cave wall (variant)', B('rockbg', 136)),
     137: ('cave wall with teal crystals (variant)', withdeco('rockbg', 137, deco_crystal, 'teal', 137)),
     138: ('dark brick wall (variant)', B('brickbg', 138)),
@@ -1298,7 +1305,7 @@ CATALOGUE.update({
     150: ('marble wall (variant)', B('marblebg', 150)),
     151: ('shrine wall (variant)', B('shrinewall', 151)),
     152: ('ice cave wall (variant)', B('icebg', 152)),
-    153: ('cave wall with gold flecks (variant)', F(misc_bg, 'gold', 153)),
+    153: ('mine wall with a gold vein (variant)', F(misc_bg, 'gold', 153)),
     154: ('cave wall with pink crystals (variant)', withdeco('rockbg', 154, deco_crystal, 'pink', 154)),
     155: ('stalactites (variant)', F(misc_bg, 'stalactite', 155)),
     156: ('bones (variant)', F(misc_bg, 'bones', 156)),
