@@ -911,13 +911,13 @@ def forest_bg(cv, ox, oy, kind, seed):
 
 def misc_bg(cv, ox, oy, kind, seed):
     rng = Rng(seed)
-    if kind == 'bones':
-        fill_tex(cv, ox, oy, 'rockbg', seed)
+    if kind in ('bones', 'abyssbones'):
+        fill_tex(cv, ox, oy, 'rockbg' if kind == 'bones' else 'abyssbg', seed)
         cv.ellipse(ox + 12, oy + 24, 5, 4, C('robe6'))
         cv.set(ox + 10, oy + 24, C('black'))
         cv.set(ox + 14, oy + 24, C('black'))
         stroke(cv, ox + 18, oy + 28, ox + 28, oy + 25, 1, C('robe5'))
-        cv.rect(ox + 4, oy + 29, 24, 3, C('earth3'))
+        cv.rect(ox + 4, oy + 29, 24, 3, C('earth3') if kind == 'bones' else C('abyss2'))
     elif kind == 'stalactite':
         fill_tex(cv, ox, oy, 'rockbg', seed)
         for (x, h) in ((6, 14), (15, 22), (25, 10)):
@@ -1308,7 +1308,7 @@ CATALOGUE.update({
     153: ('mine wall with a gold vein (variant)', F(misc_bg, 'gold', 153)),
     154: ('cave wall with pink crystals (variant)', withdeco('rockbg', 154, deco_crystal, 'pink', 154)),
     155: ('stalactites (variant)', F(misc_bg, 'stalactite', 155)),
-    156: ('bones (variant)', F(misc_bg, 'bones', 156)),
+    156: ('bones on the abyss wall: the sacrifices of the pit', F(misc_bg, 'abyssbones', 156)),
     157: ('wet cave wall with drips (variant)', F(misc_bg, 'drip', 157)),
     158: ('lava glow (variant)', F(misc_bg, 'lavaglow', 158)),
     159: ('black void (variant)', F(misc_bg, 'void', 159)),
