@@ -226,7 +226,11 @@ def tex(name, x, y, seed):
         # dark wooden panels in vermilion frames, the grain running down them
         if y % 32 in (0, 31):
             return C('vermil1')
-        return rshade('wood', 0.14 + 0.14 * vnoise(x * 3, y // 4, 4, seed, 32) + (dith(x, y) - 0.5) * 0.08)
+        if x % 8 == 7:
+            return C('wood0')
+        g = math.sin(x * 1.7 + vnoise(x // 8, y, 8, seed, 32) * 4 + y * 0.05)
+        return rshade('wood', 0.16 + 0.05 * g + 0.08 * hash2(x // 8, 0, seed) + (0.05 if x % 8 == 0 else 0)
+                      + (dith(x, y) - 0.5) * 0.08)
     if name == 'black':
         return C('black')
     raise ValueError(name)
@@ -831,9 +835,16 @@ def shrine_bg(cv, ox, oy, kind, seed):
     elif kind == 'carving':
         deco_carving(cv, ox, oy, C('gold5'), C('wood1'))
     elif kind == 'pillar':
-        cv.rect(ox + 9, oy, 14, 32, C('vermil4'))
-        cv.rect(ox + 9, oy, 3, 32, C('vermil6'))
-        cv.rect(ox + 20, oy, 3, 32, C('vermil2'))
+        # a vermilion post in its own shadow, so it runs on unbroken past panels and brick
+        for y in range(32):
+            for x in range(32):
+                if dith(x, y) < 0.75:
+                    cv.set(ox + x, oy + y, C('wood0') if dith(x, y) < 0.4 else C('basalt0'))
+        cv.rect(ox + 7, oy, 18, 32, C('vermil4'))
+        cv.rect(ox + 7, oy, 4, 32, C('vermil6'))
+        cv.rect(ox + 8, oy, 1, 32, C('vermil7'))
+        cv.rect(ox + 21, oy, 4, 32, C('vermil2'))
+        cv.rect(ox + 24, oy, 1, 32, C('vermil1'))
     elif kind == 'shide':
         cv.rect(ox, oy + 2, 32, 4, C('brick5'))
         for x in range(0, 32, 3):
@@ -1015,10 +1026,10 @@ def misc_bg(cv, ox, oy, kind, seed):
         fill_tex(cv, ox, oy, 'brickbg', seed)
         for y in range(32):
             for x in range(32):
-                if dith(x, y) < 0.28:
-                    cv.set(ox + x, oy + y, C('gold4') if dith(x + 1, y + 2) < 0.5 else C('gold3'))
-                elif dith(x, y) > 0.94:
-                    cv.set(ox + x, oy + y, C('gold6'))
+                ray = 0.5 + 0.5 * math.sin(x * math.pi / 8 + math.sin(y * math.pi / 16))
+                t = 0.12 + 0.28 * ray
+                if dith(x, y) < t:
+                    cv.set(ox + x, oy + y, C('gold5') if dith(x, y) < t * 0.3 and ray > 0.7 else C('gold3'))
         for k in range(3):
             cv.set(ox + rng.randint(2, 29), oy + rng.randint(1, 30), C('gold9'))
     elif kind == 'sunrise':
