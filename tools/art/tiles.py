@@ -136,8 +136,8 @@ def tex(name, x, y, seed):
         r = vnoise(x * 2, y, 8, 43, 64)
         if 0.47 < r < 0.52:
             return C('wood6') if 0.49 < r < 0.5 else C('wood4')
-        if fbm(x, y, 3, seed + 2, 1, wrap=32) > 0.8:
-            return C('stone4') if fbm(x - 1, y - 1, 3, seed + 2, 1, wrap=32) > 0.8 else C('stone2')
+        if fbm(x, y, 3, seed + 2, 1, wrap=32) > 0.86:
+            return C('stone4') if fbm(x - 1, y - 1, 3, seed + 2, 1, wrap=32) > 0.86 else C('stone2')
         return rshade('earth', 0.03 + n * 0.28 + d * 0.1)
     if name == 'wet':
         # blue-green wet stone: rounded chunks, some stained teal where water runs over them,
