@@ -24,7 +24,31 @@ def build_all():
             'icon': pictures.icon()}
 
 
+# A solid material's inside tile has no rim, so where one stands alone (a struck block, the
+# maze's margin) only its shade sets it apart from the walls behind it: (inside, walls).
+IN_FRONT = [(0, (9, 13, 14, 73, 96, 136, 153)), (16, (22, 138)), (24, (30, 152)), (108, (104, 110)),
+            (116, (87, 143)), (120, (80, 124))]
+
+
+def luminance(cv, code):
+    """Sorted luminances of the pixels of tile code in the tile sheet."""
+    from lib import PALETTE
+    ox, oy = 32 * (code % 8), 32 * (code // 8)
+    out = []
+    for y in range(32):
+        for x in range(32):
+            r, g, b = PALETTE[cv.px[(oy + y) * cv.w + ox + x]]
+            out.append(0.299 * r + 0.587 * g + 0.114 * b)
+    return sorted(out)
+
+
 def check(name, cv):
+    if name == 'bgv':
+        for inside, walls in IN_FRONT:
+            lo = luminance(cv, inside)
+            for w in walls:
+                if sum(lo) / len(lo) < sum(luminance(cv, w)) / 1024 + 20:
+                    raise ArtError('bgv: tile %d is not lighter than the wall %d behind it' % (inside, w))
     if (cv.w, cv.h) != SIZES[name]:
         raise ArtError('%s: size %dx%d, expected %dx%d' % (name, cv.w, cv.h) + SIZES[name])
     if FIXED in cv.px:

@@ -175,7 +175,7 @@ def bat(step, rname='abyss'):
         pts = [(16 + side * 3, cy - 1), (16 + side * 13, cy + wy - 4), (16 + side * 12, cy + wy + 2),
                (16 + side * 9, cy + wy // 2 + 2), (16 + side * 6, cy + 4)]
         cv.poly(pts, rr[3])
-        cv.line(16 + side * 3, cy, 16 + side * 13, cy + wy - 4, rr[5])
+        cv.line(16 + side * 3, cy, 16 + side * 13, cy + wy - 4, rr[7])
     cv.ellipse(16, cy + 1, 5, 6, rr[4])
     cv.poly([(12, cy - 4), (13, cy - 9), (15, cy - 5)], rr[4])
     cv.poly([(17, cy - 5), (19, cy - 9), (20, cy - 4)], rr[4])
@@ -200,6 +200,8 @@ def crow(step):
     cv.set(23, cy - 4, C('white'))
     cv.poly([(13, cy - 1), (18, cy - 2), (19, cy + wy - 8), (11, cy + wy - 7)], C('night6'))
     cv.outline(C(OUT))
+    # a pale ghostly sheen round it: it stays seen against the night sky and dark walls
+    cv.outline(C('night9'))
     return cv
 
 

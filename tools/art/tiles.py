@@ -4,6 +4,7 @@ Every tile is a recipe: a material texture, which of its edges face open space, 
 decorations. The catalogue (CATALOGUE) names each code's recipe; docs/TILES.md describes it.
 """
 
+import functools
 import math
 import os
 import sys
@@ -19,30 +20,98 @@ T = 32
 # ------------------------------------------------------------------ textures
 
 
+@functools.lru_cache(maxsize=64)
+def facets(seed, cells=3):
+    """Stone chunks that repeat every tile: for each pixel (edge 0..1, chunk id). A jittered
+    point per cell of a cells x cells grid; edge is how close the pixel lies to the border
+    between its nearest two points (1 inside a chunk, 0 on the crack)."""
+    step = T / cells
+    pts = []
+    for j in range(cells):
+        for i in range(cells):
+            pts.append(((i + 0.2 + 0.6 * hash2(i, j, seed)) * step, (j + 0.2 + 0.6 * hash2(i, j, seed + 1)) * step))
+    out = []
+    for y in range(T):
+        for x in range(T):
+            best = []
+            for k, (px, py) in enumerate(pts):
+                for ox in (-T, 0, T):
+                    for oy in (-T, 0, T):
+                        best.append((math.hypot(x + 0.5 - px - ox, y + 0.5 - py - oy), k))
+            best.sort()
+            (d1, k1), (d2, _) = best[0], best[1]
+            out.append((min(1.0, (d2 - d1) / 3.0), k1, d1 / step))
+    return tuple(out)
+
+
+@functools.lru_cache(maxsize=8)
+def leaves(seed):
+    """Foliage that repeats every tile: three layers of pointed leaves, dark behind, lit in
+    front, each leaf with a lit upper side and a darker midrib."""
+    px = [C('leaf0') if dith(x, y) < 0.5 else C('leaf1') for y in range(T) for x in range(T)]
+    rng = Rng(4300 + seed)
+    for layer, (count, lo) in enumerate(((26, 0.06), (22, 0.14), (14, 0.25))):
+        for _ in range(count):
+            cx, cy = rng.rand() * T, rng.rand() * T
+            a = rng.rand() * math.pi
+            ln, wd = 4.5 + rng.rand() * 2, 2.2 + rng.rand() * 0.8
+            ca, sa = math.cos(a), math.sin(a)
+            for yy in range(-7, 8):
+                for xx in range(-7, 8):
+                    u = (xx * ca + yy * sa) / ln
+                    w = (-xx * sa + yy * ca) / wd
+                    if abs(u) > 1 or abs(w) > (1 - u * u) ** 0.5 * (1.15 - abs(u) * 0.4):
+                        continue
+                    lit = 0.5 - (xx * 0.6 + yy * 0.8) / 14 + (0.15 if w < 0 else 0)
+                    c = rshade('leaf', lo + lit * 0.22)
+                    if abs(w) < 0.18 and abs(u) < 0.8:
+                        c = rshade('leaf', lo + 0.02)
+                    px[int(cy + yy) % T * T + int(cx + xx) % T] = c
+    return tuple(px)
+
+
 def tex(name, x, y, seed):
     """Material texture: palette index at tile pixel (x, y)."""
+    d = (dith(x, y) - 0.5)
     if name == 'rock':
-        # Solid rock keeps above the shades of the cave walls behind (rockbg): a lone cell of
-        # it, such as a struck strike block, still reads as rock in front, not as the wall.
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        v = 0.32 + n * 0.55 + (dith(x, y) - 0.5) * 0.14
-        if vnoise(x, y, 4, seed + 7, 32) > 0.78:
-            v -= 0.15
-        return rshade('earth', max(v, 0.4))
+        # Grey-blue cave rock in chunks. Solid rock keeps above the shades of the cave walls
+        # behind (rockbg): a lone cell of it, such as a struck strike block, still reads as
+        # rock in front, not as the wall.
+        edge, k, r = facets(7, 3)[y * T + x]
+        n = fbm(x, y, 8, seed, 2, wrap=32)
+        v = 0.3 + hash2(k, 0, 7) * 0.16 + n * 0.2 - r * 0.1 + d * 0.12
+        if edge < 0.22:
+            v = 0.24
+        return rshade('stone', max(v, 0.24))
     if name == 'rockbg':
+        # dark slate of the caves, faint chunks
+        edge, k, r = facets(11, 2)[y * T + x]
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('earth', 0.05 + n * 0.28 + (dith(x, y) - 0.5) * 0.1)
+        v = 0.05 + n * 0.15 + hash2(k, 1, 11) * 0.06 + d * 0.08
+        if edge < 0.3:
+            v = 0.02
+        return rshade('night', v * 1.1 + 0.05) if hash2(k, 12, 11) > 0.5 else rshade('stone', min(v, 0.2))
+    if name == 'minebg':
+        # the slate of the mine's walls: the cave wall with warm earth packed into its cracks,
+        # so it mixes cell by cell with the plain wall
+        c = tex('rockbg', x, y, seed)
+        edge, k, r = facets(11, 2)[y * T + x]
+        if edge < 0.55 or hash2(k, 9, seed) > 0.6:
+            n = fbm(x, y, 4, seed, 2, wrap=32)
+            return rshade('earth', min(0.3, 0.12 + n * 0.2 + d * 0.1)) if edge < 0.3 or n > 0.55 else c
+        return c
     if name == 'brick':
+        # pale dressed stone of the shrine: long blocks, dark joints
         row = y // 8
         off = 8 if row % 2 else 0
         bx = (x + off) % 16
         by = y % 8
         if by == 7 or bx == 15:
-            return C('brick1')
+            return C('brick2')
         if by == 0 or bx == 0:
-            return C('brick6')
+            return C('brick7')
         n = hash2((x + off) // 16, row, seed)
-        return rshade('brick', 0.35 + n * 0.35 + (dith(x, y) - 0.5) * 0.12)
+        return rshade('brick', 0.62 + n * 0.22 + fbm(x, y, 4, seed, 1, wrap=32) * 0.1 + d * 0.1)
     if name == 'brickbg':
         row = y // 8
         off = 8 if row % 2 else 0
@@ -62,34 +131,68 @@ def tex(name, x, y, seed):
         g = math.sin((y + vnoise(x, y, 8, seed, 32) * 3) * 1.3) * 0.5 + 0.5
         return rshade('wood', 0.35 + g * 0.3 + (dith(x, y) - 0.5) * 0.1)
     if name == 'soil':
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        r = vnoise(x * 2, y, 8, seed + 3, 64)
-        if 0.48 < r < 0.53:
-            return C('wood2')
-        return rshade('earth', 0.15 + n * 0.4 + (dith(x, y) - 0.5) * 0.12)
+        # dark forest loam threaded with pale roots and a few stones
+        n = fbm(x, y, 6, seed, 3, wrap=32)
+        r = vnoise(x * 2, y, 8, 43, 64)
+        if 0.47 < r < 0.52:
+            return C('wood6') if 0.49 < r < 0.5 else C('wood4')
+        if fbm(x, y, 3, seed + 2, 1, wrap=32) > 0.86:
+            return C('stone4') if fbm(x - 1, y - 1, 3, seed + 2, 1, wrap=32) > 0.86 else C('stone2')
+        return rshade('earth', 0.03 + n * 0.28 + d * 0.1)
     if name == 'wet':
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        v = 0.2 + n * 0.55 + (dith(x, y) - 0.5) * 0.12
-        return rshade('stone', v) if vnoise(x, y, 8, seed + 5, 32) < 0.6 else rshade('water', v * 0.7)
+        # blue-green wet stone: rounded chunks, some stained teal where water runs over them,
+        # a wet glint on a few
+        edge, k, r = facets(23, 3)[y * T + x]
+        n = fbm(x, y, 8, seed, 2, wrap=32)
+        v = 0.2 + n * 0.22 + hash2(k, 2, 23) * 0.1 - r * 0.1 + d * 0.1
+        if edge < 0.25:
+            return C('water1')
+        if hash2(k, 4, 23) > 0.6 and 0.15 < r < 0.3 and (x + y) % 3 == 0:
+            return C('teal4')
+        return rshade('teal', v) if hash2(k, 3, 23) > 0.55 else rshade('stone', v + 0.1)
     if name == 'wetbg':
+        # the cavern wall behind: deep blue-green, a few runnels of water down it
+        edge, kk, r = facets(29, 2)[y * T + x]
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('water', 0.05 + n * 0.25 + (dith(x, y) - 0.5) * 0.1)
+        v = n * 0.45 + hash2(kk, 6, 29) * 0.35 - r * 0.15 + 0.1 + d * 0.25
+        if edge < 0.3:
+            v = 0.0
+        for k in range(2):
+            rx = int(hash2(k, seed, 61) * 28) + 2 + int(2 * math.sin(y * 0.3 + k))
+            if x == rx and (y + k * 7) % 9 < 6:
+                return C('teal2') if (y + k) % 9 < 3 else C('teal1')
+        return (C('water0'), C('teal0'), C('water1'), C('teal1'), C('water2'))[min(4, max(0, int(v * 5)))]
     if name == 'basalt':
+        # black basalt in columns, cracks glowing with the fire beneath
+        col = (x + (3 if (y // 16) % 2 else 0)) % 8
         n = fbm(x, y, 8, seed, 3, wrap=32)
         c = vnoise(x, y, 8, seed + 9, 32)
-        if 0.49 < c < 0.52:
-            return C('fire4')
-        return rshade('basalt', 0.15 + n * 0.6 + (dith(x, y) - 0.5) * 0.12)
+        if 0.48 < c < 0.52:
+            return C('fire5') if 0.495 < c < 0.505 else C('fire3')
+        if col == 0 or y % 16 == 0:
+            return C('basalt0')
+        return rshade('basalt', 0.14 + n * 0.24 + (0.1 if col < 3 else 0) + d * 0.1)
     if name == 'basaltbg':
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('basalt', 0.02 + n * 0.25 + (dith(x, y) - 0.5) * 0.1)
+        if (x + (3 if (y // 16) % 2 else 0)) % 8 == 0:
+            return C('black') if dith(x, y) < 0.5 else C('basalt0')
+        return rshade('basalt', 0.0 + n * 0.12 + d * 0.08)
     if name == 'abyss':
-        n = fbm(x, y, 8, seed, 3, wrap=32)
-        f = abs(((x * 3 + y * 2) % 23) - 11) / 11.0
-        return rshade('abyss', 0.2 + n * 0.35 + f * 0.25 + (dith(x, y) - 0.5) * 0.12)
+        # violet crystal: flat facets lit from above-left, pale edges where two facets meet
+        edge, k, r = facets(37, 2)[y * T + x]
+        f = abs(((x * 3 + y * 2 + int(hash2(k, 9, 37) * 23)) % 23) - 11) / 11.0
+        v = 0.28 + hash2(k, 7, 37) * 0.3 + f * 0.2 - r * 0.1 + d * 0.1
+        if edge < 0.3:
+            return C('abyss1')
+        if f > 0.93 and hash2(k, 10, 37) > 0.4:
+            return C('abyss10')
+        return rshade('abyss', v)
     if name == 'abyssbg':
+        edge, k, r = facets(41, 2)[y * T + x]
         n = fbm(x, y, 8, seed, 3, wrap=32)
-        return rshade('abyss', 0.0 + n * 0.22 + (dith(x, y) - 0.5) * 0.08)
+        if edge < 0.25:
+            return C('black')
+        return rshade('abyss', 0.0 + n * 0.16 + hash2(k, 8, 41) * 0.08 + d * 0.08)
     if name == 'cloud':
         n = fbm(x, y, 8, seed, 2, wrap=32)
         return rshade('sky', 0.55 + n * 0.45 + (dith(x, y) - 0.5) * 0.1)
@@ -108,15 +211,26 @@ def tex(name, x, y, seed):
     if name == 'daysky':
         return rshade('sky', 0.35 + (dith(x, y) - 0.5) * 0.1)
     if name == 'water':
-        w = math.sin((x + math.sin(y * 0.4) * 3) * 0.4 + y * 0.15)
-        return rshade('water', 0.25 + 0.12 * w + 0.1 * vnoise(x, y, 8, seed, 32) + (dith(x, y) - 0.5) * 0.1)
+        # deep water: blue going to teal, with the light's net of caustics on it
+        n = fbm(x, y, 8, seed, 2, wrap=32)
+        c1 = abs(math.sin((x + 4 * math.sin(y * math.pi / 16)) * math.pi / 16))
+        c2 = abs(math.sin((y + 4 * math.sin(x * math.pi / 16 + 1)) * math.pi / 16))
+        if min(c1, c2) < 0.1:
+            return C('water6') if (x + y) % 2 else C('teal3')
+        return rshade('water', 0.2 + n * 0.25 + d * 0.1)
     if name == 'leafbg':
-        n = fbm(x, y, 4, seed, 3, wrap=32)
-        return rshade('leaf', 0.05 + n * 0.35 + (dith(x, y) - 0.5) * 0.1)
+        return leaves(seed % 4)[y * T + x]
     if name == 'shrinewall':
         if x % 16 in (0, 15):
             return C('vermil2')
-        return rshade('wood', 0.28 + 0.15 * vnoise(x, y * 0.2, 4, seed, 32) + (dith(x, y) - 0.5) * 0.08)
+        # dark wooden panels in vermilion frames, the grain running down them
+        if y % 32 in (0, 31):
+            return C('vermil1')
+        if x % 8 == 7:
+            return C('wood0')
+        g = math.sin(x * 1.7 + vnoise(x // 8, y, 8, seed, 32) * 4 + y * 0.05)
+        return rshade('wood', 0.16 + 0.05 * g + 0.08 * hash2(x // 8, 0, seed) + (0.05 if x % 8 == 0 else 0)
+                      + (dith(x, y) - 0.5) * 0.08)
     if name == 'black':
         return C('black')
     raise ValueError(name)
@@ -470,7 +584,7 @@ def door(cv, ox, oy, open_):
 
 
 def brazier(cv, ox, oy, lit):
-    fill_tex(cv, ox, oy, 'rockbg', 78)
+    fill_tex(cv, ox, oy, 'brickbg', 78)
     if lit:
         for y in range(32):
             for x in range(32):
@@ -529,7 +643,7 @@ def bridge_deck(cv, ox, oy):
 
 
 def pillar(cv, ox, oy, top):
-    fill_tex(cv, ox, oy, 'rockbg', 15)
+    fill_tex(cv, ox, oy, 'rockbg', 9)
     for y in range(32):
         for x in range(5, 27):
             t = 1 - abs(x - 13) / 14
@@ -550,14 +664,18 @@ def sky_deco(cv, ox, oy, kind, seed):
     rng = Rng(seed)
     if kind == 'stars':
         fill_tex(cv, ox, oy, 'nightsky', seed)
-        for k in range(7):
+        for k in range(9):
             x, y = rng.randint(1, 30), rng.randint(1, 30)
-            cv.set(ox + x, oy + y, C('night11') if k % 3 else C('white'))
-        x, y = rng.randint(6, 25), rng.randint(6, 25)
-        for d in (-1, 1):
-            cv.set(ox + x + d, oy + y, C('night8'))
-            cv.set(ox + x, oy + y + d, C('night8'))
-        cv.set(ox + x, oy + y, C('white'))
+            cv.set(ox + x, oy + y, (C('night9'), C('night11'), C('ice6'))[k % 3])
+        for k in range(2):
+            x, y = rng.randint(4, 27), rng.randint(4, 27)
+            for dd in (-1, 1):
+                cv.set(ox + x + dd, oy + y, C('night10'))
+                cv.set(ox + x, oy + y + dd, C('night10'))
+            if k == 0:
+                cv.set(ox + x + 2, oy + y, C('night7'))
+                cv.set(ox + x - 2, oy + y, C('night7'))
+            cv.set(ox + x, oy + y, C('white'))
     elif kind == 'cloudbg':
         fill_tex(cv, ox, oy, 'daysky', seed)
         for (cx, cy, r) in ((8, 20, 7), (17, 16, 9), (26, 21, 6)):
@@ -614,6 +732,7 @@ def ending_tile(cv, ox, oy, dark):
 
 def water_tile(cv, ox, oy, kind, seed):
     fill_tex(cv, ox, oy, 'water', seed)
+    rng = Rng(seed)
     if kind == 'surface':
         fill_tex(cv, ox, oy, 'nightsky', seed)
         for y in range(14, 32):
@@ -623,23 +742,51 @@ def water_tile(cv, ox, oy, kind, seed):
             cv.set(ox + x, oy + 14 + (1 if (x // 4) % 2 else 0), C('water10'))
             cv.set(ox + x, oy + 15, C('water7'))
     elif kind == 'fall':
+        # a bright sheet of falling water, foam streaks running down it, dark wet rock at its sides
         for y in range(32):
-            for x in range(4, 28):
-                cv.set(ox + x, oy + y, C('water9') if (x * 3 + y) % 7 < 2 else C('water6'))
+            for x in range(32):
+                if x < 3 or x > 28:
+                    cv.set(ox + x, oy + y, tex('wetbg', x, y, seed))
+                    continue
+                t = 1 - abs(x - 15.5) / 14
+                streak = (x * 5 + (y + x * x) // 3) % 9
+                c = rshade('water', 0.55 + t * 0.3 + (dith(x, y) - 0.5) * 0.2)
+                if streak < 2:
+                    c = C('water11') if streak == 0 else C('water10')
+                if x in (3, 28):
+                    c = C('water9') if (y + x) % 3 else C('white')
+                cv.set(ox + x, oy + y, c)
     elif kind == 'bubbles':
-        rng = Rng(seed)
+        # the top of a pool: the cavern wall above a bright, rippling surface, bubbles below
+        for y in range(32):
+            for x in range(32):
+                h = 6 + (1 if (x // 5) % 2 else 0)
+                if y < h:
+                    cv.set(ox + x, oy + y, tex('wetbg', x, y, seed))
+                elif y == h:
+                    cv.set(ox + x, oy + y, C('water11') if x % 6 else C('white'))
+                elif y == h + 1:
+                    cv.set(ox + x, oy + y, C('water9'))
+                elif y < h + 4 and dith(x, y) < 0.5:
+                    cv.set(ox + x, oy + y, C('water7'))
         for k in range(5):
-            x, y = rng.randint(4, 27), rng.randint(4, 27)
-            r = rng.randint(1, 3)
-            cv.frame(ox + x - r, oy + y - r, 2 * r + 1, 2 * r + 1, C('water8'))
+            x, y = rng.randint(4, 27), rng.randint(13, 28)
+            r = rng.randint(1, 2)
+            cv.frame(ox + x - r, oy + y - r, 2 * r + 1, 2 * r + 1, C('water9'))
             cv.set(ox + x - r + 1, oy + y - r + 1, C('water11'))
     elif kind == 'weed':
-        for k in range(3):
-            x0 = 5 + k * 10
-            for y in range(31, 6, -1):
+        # water weed growing from a floor against the wet wall, swaying up out of the pool
+        fill_tex(cv, ox, oy, 'wetbg', seed)
+        for k in range(4):
+            x0 = 4 + k * 8 + rng.randint(-1, 1)
+            top = 6 + rng.randint(0, 12)
+            for y in range(31, top, -1):
                 x = x0 + int(2 * math.sin(y * 0.35 + k))
-                cv.set(ox + x, oy + y, C('leaf5'))
-                cv.set(ox + x + 1, oy + y, C('leaf3'))
+                cv.set(ox + x, oy + y, C('leaf5') if k % 2 else C('teal4'))
+                cv.set(ox + x + 1, oy + y, C('leaf3') if k % 2 else C('teal2'))
+                if y % 5 == k % 5:
+                    cv.set(ox + x + 2, oy + y - 1, C('leaf6') if k % 2 else C('teal5'))
+                    cv.set(ox + x - 1, oy + y + 1, C('leaf4'))
 
 
 def village(cv, ox, oy, kind, seed):
@@ -688,9 +835,16 @@ def shrine_bg(cv, ox, oy, kind, seed):
     elif kind == 'carving':
         deco_carving(cv, ox, oy, C('gold5'), C('wood1'))
     elif kind == 'pillar':
-        cv.rect(ox + 9, oy, 14, 32, C('vermil4'))
-        cv.rect(ox + 9, oy, 3, 32, C('vermil6'))
-        cv.rect(ox + 20, oy, 3, 32, C('vermil2'))
+        # a vermilion post in its own shadow, so it runs on unbroken past panels and brick
+        for y in range(32):
+            for x in range(32):
+                if dith(x, y) < 0.75:
+                    cv.set(ox + x, oy + y, C('wood0') if dith(x, y) < 0.4 else C('basalt0'))
+        cv.rect(ox + 7, oy, 18, 32, C('vermil4'))
+        cv.rect(ox + 7, oy, 4, 32, C('vermil6'))
+        cv.rect(ox + 8, oy, 1, 32, C('vermil7'))
+        cv.rect(ox + 21, oy, 4, 32, C('vermil2'))
+        cv.rect(ox + 24, oy, 1, 32, C('vermil1'))
     elif kind == 'shide':
         cv.rect(ox, oy + 2, 32, 4, C('brick5'))
         for x in range(0, 32, 3):
@@ -713,21 +867,29 @@ def forest_bg(cv, ox, oy, kind, seed):
     fill_tex(cv, ox, oy, 'leafbg', seed)
     rng = Rng(seed)
     if kind == 'trunk':
+        # a great trunk: ridged bark lit from the left, moss in the furrows
         for y in range(32):
-            for x in range(8, 24):
-                c = rshade('wood', 0.15 + 0.2 * (1 - abs(x - 14) / 10) + (dith(x, y) - 0.5) * 0.1)
-                if (x * 5 + y // 6) % 9 == 0:
-                    c = C('wood1')
+            for x in range(4, 28):
+                t = 1 - abs(x - 12) / 16
+                furrow = math.sin(x * 1.3 + math.sin(y * 0.25 + x) * 0.8)
+                v = 0.12 + t * 0.35 + furrow * 0.1 + (dith(x, y) - 0.5) * 0.12
+                c = rshade('wood', v)
+                if furrow < -0.75:
+                    c = C('moss2') if hash2(x, y // 3, seed) > 0.7 else C('wood0')
                 cv.set(ox + x, oy + y, c)
+            cv.set(ox + 4, oy + y, C('wood0'))
+            cv.set(ox + 27, oy + y, C('wood0'))
     elif kind == 'vines':
+        # vines hanging down through the leaves, leaf pairs along them
         for k in range(3):
-            x0 = rng.randint(4, 27)
+            x0 = 5 + k * 10 + rng.randint(-2, 2)
             for y in range(32):
-                x = x0 + int(2 * math.sin(y * 0.3 + k * 2))
-                cv.set(ox + x, oy + y, C('leaf6'))
-                if y % 6 == 0:
-                    cv.set(ox + x + 1, oy + y, C('leaf8'))
-                    cv.set(ox + x + 2, oy + y + 1, C('leaf7'))
+                x = x0 + int(2 * math.sin(y * math.pi / 16 + k * 2))
+                cv.set(ox + x, oy + y, C('wood1'))
+                cv.set(ox + x + 1, oy + y, C('moss5'))
+                if (y + k * 3) % 7 == 0:
+                    for (dx, dy, c) in ((2, 0, 'leaf9'), (3, 1, 'leaf8'), (-1, 1, 'leaf9'), (-2, 2, 'leaf7'), (3, 0, 'leaf10')):
+                        cv.set(ox + x + dx, oy + y + dy, C(c))
     elif kind == 'grass':
         for x in range(32):
             h = rng.randint(4, 12)
@@ -760,36 +922,54 @@ def forest_bg(cv, ox, oy, kind, seed):
 
 def misc_bg(cv, ox, oy, kind, seed):
     rng = Rng(seed)
-    if kind == 'bones':
-        fill_tex(cv, ox, oy, 'rockbg', seed)
+    if kind in ('bones', 'abyssbones'):
+        fill_tex(cv, ox, oy, 'rockbg' if kind == 'bones' else 'abyssbg', seed)
         cv.ellipse(ox + 12, oy + 24, 5, 4, C('robe6'))
         cv.set(ox + 10, oy + 24, C('black'))
         cv.set(ox + 14, oy + 24, C('black'))
         stroke(cv, ox + 18, oy + 28, ox + 28, oy + 25, 1, C('robe5'))
-        cv.rect(ox + 4, oy + 29, 24, 3, C('earth3'))
+        cv.rect(ox + 4, oy + 29, 24, 3, C('earth3') if kind == 'bones' else C('abyss2'))
     elif kind == 'stalactite':
         fill_tex(cv, ox, oy, 'rockbg', seed)
         for (x, h) in ((6, 14), (15, 22), (25, 10)):
             cv.poly([(ox + x - 3, oy), (ox + x + 3, oy), (ox + x, oy + h)], C('earth4'))
             cv.line(ox + x - 1, oy, ox + x, oy + h - 2, C('earth6'))
     elif kind == 'gold':
-        fill_tex(cv, ox, oy, 'rockbg', seed)
-        for k in range(9):
+        # gold in the mine's earth: a thin vein with nuggets along it, glints on the nuggets
+        fill_tex(cv, ox, oy, 'minebg', seed)
+        x, y = rng.randint(0, 8), rng.randint(6, 26)
+        while x < 32:
+            nx, ny = x + rng.randint(2, 5), max(2, min(29, y + rng.randint(-3, 3)))
+            cv.line(ox + x, oy + y, ox + min(31, nx), oy + ny, C('gold2'))
+            if rng.rand() < 0.55:
+                cv.rect(ox + min(30, nx), oy + ny - 1, 2, 2, C('gold5'))
+                cv.set(ox + min(30, nx), oy + ny - 1, C('gold8'))
+            x, y = nx, ny
+        for k in range(5):
             x, y = rng.randint(3, 28), rng.randint(3, 28)
-            cv.set(ox + x, oy + y, C('gold7'))
-            cv.set(ox + x + 1, oy + y, C('gold5'))
+            cv.set(ox + x, oy + y, C('gold6'))
     elif kind == 'void':
         for y in range(32):
             for x in range(32):
                 cv.set(ox + x, oy + y, C('black'))
     elif kind == 'rune':
+        # a rune circle glowing on the abyss wall
         fill_tex(cv, ox, oy, 'abyssbg', seed)
-        for a in range(0, 360, 3):
+        for y in range(32):
+            for x in range(32):
+                dd = abs(math.hypot(x - 16, y - 16) - 10)
+                if dd < 4 and dith(x, y) < (4 - dd) / 6:
+                    cv.set(ox + x, oy + y, C('abyss4'))
+        for a in range(0, 360, 2):
             t = math.radians(a)
-            cv.set(int(ox + 16 + math.cos(t) * 10), int(oy + 16 + math.sin(t) * 10), C('abyss7'))
+            cv.set(int(ox + 16 + math.cos(t) * 10), int(oy + 16 + math.sin(t) * 10), C('abyss9'))
+        for a in range(0, 360, 45):
+            t = math.radians(a + 22)
+            cv.set(int(ox + 16 + math.cos(t) * 12.5), int(oy + 16 + math.sin(t) * 12.5), C('abyss10'))
         for k in range(3):
             t = math.radians(90 + k * 120)
-            cv.line(ox + 16, oy + 16, int(ox + 16 + math.cos(t) * 10), int(oy + 16 - math.sin(t) * 10), C('abyss9'))
+            cv.line(ox + 16, oy + 16, int(ox + 16 + math.cos(t) * 10), int(oy + 16 - math.sin(t) * 10), C('abyss11'))
+        cv.set(ox + 16, oy + 16, C('white'))
     elif kind == 'motes':
         fill_tex(cv, ox, oy, 'abyssbg', seed)
         for k in range(6):
@@ -816,18 +996,42 @@ def misc_bg(cv, ox, oy, kind, seed):
             cv.set(ox + x, oy + 14, C('water9'))
             cv.set(ox + x, oy + 24, C('water8'))
     elif kind == 'coral':
+        # bright coral growing from the floor: a branching pink tree, an orange fan, a
+        # white-tipped clump
         fill_tex(cv, ox, oy, 'wetbg', seed)
-        for k in range(2):
-            x = 9 + k * 14
-            stroke(cv, ox + x, oy + 31, ox + x, oy + 18, 1.2, C('pink4'))
-            stroke(cv, ox + x, oy + 24, ox + x - 5, oy + 15, 1.0, C('pink5'))
-            stroke(cv, ox + x, oy + 22, ox + x + 5, oy + 13, 1.0, C('pink5'))
+
+        def branch(x, y, ang, ln, w, cols):
+            if ln < 3:
+                cv.set(ox + int(x), oy + int(y), cols[-1])
+                return
+            nx, ny = x + math.cos(ang) * ln, y - math.sin(ang) * ln
+            stroke(cv, ox + x, oy + y, ox + nx, oy + ny, w, cols[0])
+            cv.line(int(ox + x), int(oy + y), int(ox + nx), int(oy + ny), cols[1])
+            branch(nx, ny, ang + 0.5, ln * 0.62, max(0.5, w - 0.4), cols)
+            branch(nx, ny, ang - 0.45, ln * 0.6, max(0.5, w - 0.4), cols)
+        branch(9, 31, math.pi / 2 + 0.1, 9, 1.4, (C('pink3'), C('pink5'), C('pink7')))
+        for a in range(20, 161, 12):
+            t = math.radians(a)
+            cv.line(ox + 22, oy + 31, int(ox + 22 + math.cos(t) * 8), int(oy + 25 - math.sin(t) * 9), C('vermil5'))
+        cv.ellipse(ox + 22, oy + 22, 7, 5, None)
+        for a in range(20, 161, 6):
+            t = math.radians(a)
+            cv.set(int(ox + 22 + math.cos(t) * 8), int(oy + 25 - math.sin(t) * 9), C('vermil7'))
+        for (x, h) in ((27, 7), (29, 5), (30, 8)):
+            cv.line(ox + x, oy + 31, ox + x, oy + 31 - h, C('teal4'))
+            cv.set(ox + x, oy + 31 - h, C('robe7'))
     elif kind == 'shaft':
+        # daylight falling from a crack over the dark brick, even across the cell so that
+        # shaft cells side by side make one broad beam; dust glints in it
         fill_tex(cv, ox, oy, 'brickbg', seed)
         for y in range(32):
             for x in range(32):
-                if 8 + y * 0.3 < x < 20 + y * 0.3 and dith(x, y) < 0.4:
-                    cv.set(ox + x, oy + y, C('gold4'))
+                ray = 0.5 + 0.5 * math.sin(x * math.pi / 8 + math.sin(y * math.pi / 16))
+                t = 0.12 + 0.28 * ray
+                if dith(x, y) < t:
+                    cv.set(ox + x, oy + y, C('gold5') if dith(x, y) < t * 0.3 and ray > 0.7 else C('gold3'))
+        for k in range(3):
+            cv.set(ox + rng.randint(2, 29), oy + rng.randint(1, 30), C('gold9'))
     elif kind == 'sunrise':
         vgrad(cv, ox, oy, 32, 32, [C('dawn3'), C('dawn5'), C('dawn6'), C('dawn7')])
     elif kind == 'light':
@@ -836,9 +1040,16 @@ def misc_bg(cv, ox, oy, kind, seed):
         fill_tex(cv, ox, oy, 'marblebg', seed)
         deco_carving(cv, ox, oy, C('gold6'), C('gold2'))
     elif kind == 'lantern':
-        fill_tex(cv, ox, oy, 'nightsky', seed)
+        # a paper lantern hanging in the shrine, its warm light on the dark brick round it
+        fill_tex(cv, ox, oy, 'brickbg', seed)
+        for y in range(32):
+            for x in range(32):
+                dd = math.hypot(x - 16, (y - 16) * 0.9) / 16
+                if dd < 1 and dith(x, y) < (1 - dd) * 0.8:
+                    cv.set(ox + x, oy + y, C('fire2') if dd > 0.6 else C('vermil3'))
         cv.line(ox + 16, oy, ox + 16, oy + 6, C('g6'))
         cv.ellipse(ox + 16.5, oy + 15, 6, 8, C('vermil5'))
+        cv.ellipse(ox + 16.5, oy + 15, 3, 6, C('vermil7'))
         cv.rect(ox + 11, oy + 13, 12, 4, C('gold7'))
         cv.rect(ox + 13, oy + 6, 7, 2, C('g3'))
         cv.rect(ox + 13, oy + 23, 7, 2, C('g3'))
@@ -950,7 +1161,7 @@ def withdeco(bg, seed, fn, *a):
 
 
 CATALOGUE = {
-    0: ('cave rock, inside (no rim); the maze margin and a struck block 37 show it, so it keeps above the wall shades', S('rock', 'fill', 0)),
+    0: ('grey-blue cave rock, inside (no rim); the maze margin and a struck block 37 show it, so it keeps above the wall shades', S('rock', 'fill', 0)),
     1: ('cave rock, top surface with moss: floor seen from above', S('rock', 'top', 1)),
     2: ('cave rock, underside: ceiling', S('rock', 'bottom', 2)),
     3: ('cave rock, left face (open space to the left)', S('rock', 'left', 3)),
@@ -959,14 +1170,14 @@ CATALOGUE = {
     6: ('cave rock, top-right outer corner', S('rock', 'tr', 6)),
     7: ('breakable cracked rock block; a head strike turns it into 9', F(breakable, 'rock', 7)),
     8: ('rubble on dark brick wall: what is left of breakable brick 12', F(rubble, 'brickbg', 8)),
-    9: ('dark cave wall with crumbs: what is left of 7; also the empty cells above the pillars', F(rubble, 'rockbg', 9)),
+    9: ('cave slate with warm earth in its cracks and crumbs at its foot, the wall of the mine; what is left of 7; also the empty cells above the pillars', F(rubble, 'minebg', 9)),
     10: ('bridge rail: posts and ropes against the night; put it above deck 118', F(bridge_rail)),
     11: ('cave rock, single block with rims on all sides (floating ledge)', S('rock', 'single', 11)),
     12: ('breakable cracked brick block; a head strike turns it into 8', F(breakable, 'brick', 12)),
-    13: ('dark cave wall', B('rockbg', 13)),
+    13: ('dark slate cave wall', B('rockbg', 13)),
     14: ('dark cave wall with hanging roots', withdeco('rockbg', 14, deco_roots, 14)),
     15: ('stone pillar top (pillar puzzle)', F(pillar, True)),
-    16: ('shrine brick, inside', S('brick', 'fill', 16)),
+    16: ('pale shrine brick, inside', S('brick', 'fill', 16)),
     17: ('shrine brick, top surface', S('brick', 'top', 17)),
     18: ('shrine brick, underside', S('brick', 'bottom', 18)),
     19: ('spent gold strike block (what 54 becomes): the gold block with its rim, star gone out', F(spent_block, 'gold')),
@@ -989,17 +1200,17 @@ CATALOGUE = {
     36: ('hanging chain on cave wall', F(rope, True)),
     37: ('stone strike block: the rock of 0 with a glowing star and edge; struck from below the glow goes out (0)', F(rock_strike_block, C('teal6'))),
     38: ('cave wall with crystals', withdeco('rockbg', 38, deco_crystal, 'teal', 38)),
-    39: ('hanging paper lantern', F(misc_bg, 'lantern', 39)),
+    39: ('hanging paper lantern glowing on dark brick', F(misc_bg, 'lantern', 39)),
     40: ('forest soil, top with grass', S('soil', 'top', 40)),
-    41: ('forest soil, inside with roots', S('soil', 'fill', 41)),
+    41: ('dark forest loam, inside, with roots and stones', S('soil', 'fill', 41)),
     42: ('forest soil, single ledge', S('soil', 'single', 42)),
-    43: ('leaves behind', B('leafbg', 43)),
-    44: ('tree trunk behind', F(forest_bg, 'trunk', 44)),
+    43: ('dense leaves behind', B('leafbg', 43)),
+    44: ('tree trunk behind: ridged bark one cell wide (stack it; columns side by side make a broad tree)', F(forest_bg, 'trunk', 44)),
     45: ('hanging vines', F(forest_bg, 'vines', 45)),
     46: ('tall grass', F(forest_bg, 'grass', 46)),
     47: ('flowers', F(forest_bg, 'flowers', 47)),
     48: ('steel floor spikes: hurt', withdeco('rockbg', 48, spikes, ramp('steel'), C('steel7'))),
-    49: ('red-hot floor spikes: hurt and throw back', withdeco('rockbg', 49, spikes, ramp('red'), C('fire8'), C('red2'))),
+    49: ('red-hot floor spikes: hurt and throw back', withdeco('basaltbg', 49, spikes, ramp('red'), C('fire8'), C('red2'))),
     50: ('thorn bramble: hurts', withdeco('leafbg', 50, thorns, 50, C('moss7'))),
     51: ('glowing red thorns: hurt and throw back', withdeco('leafbg', 51, thorns, 51, C('red7'), C('red3'))),
     52: ('low flames: hurt', withdeco('basaltbg', 52, flames, 52, False)),
@@ -1012,11 +1223,11 @@ CATALOGUE.update({
     57: ('night sky with stars (variant)', F(sky_deco, 'stars', 57)),
     58: ('day sky', B('daysky', 58)),
     59: ('day sky with cloud', F(sky_deco, 'cloudbg', 59)),
-    60: ('deep water behind', B('water', 60)),
+    60: ('deep water with the light\'s caustics', B('water', 60)),
     61: ('water surface under the night', F(water_tile, 'surface', 61)),
-    62: ('waterfall', F(water_tile, 'fall', 62)),
-    63: ('water with bubbles', F(water_tile, 'bubbles', 63)),
-    64: ('shrine wall: dark wood panels', B('shrinewall', 64)),
+    62: ('waterfall: a bright sheet with foam streaks, wet rock at its sides', F(water_tile, 'fall', 62)),
+    63: ('the top of a pool: wet wall above a bright rippling surface, bubbles below', F(water_tile, 'bubbles', 63)),
+    64: ('shrine wall: dark wood panels in vermilion frames', B('shrinewall', 64)),
     65: ('closed shrine door (the door sound plays when a script sets it)', F(door, False)),
     66: ('shrine wall with lattice window', F(shrine_bg, 'lattice', 66)),
     67: ('open shrine door: dark doorway (the door sound plays when a script sets it)', F(door, True)),
@@ -1025,17 +1236,17 @@ CATALOGUE.update({
     70: ('vermilion shrine post', F(shrine_bg, 'pillar', 70)),
     71: ('sacred rope with tassels', F(shrine_bg, 'rope', 71)),
     72: ('cave wall with pink crystals', withdeco('rockbg', 72, deco_crystal, 'pink', 72)),
-    73: ('cave wall with gold flecks', F(misc_bg, 'gold', 73)),
+    73: ('mine wall: slate with earth in its cracks and a gold vein', F(misc_bg, 'gold', 73)),
     74: ('cave wall with stalactites', F(misc_bg, 'stalactite', 74)),
     75: ('glowing mushrooms', F(forest_bg, 'mushroom', 75)),
     76: ('healing spring, top left (2 x 3 picture 76 77 / 84 85 / 92 93)', F(healing, (0, 0))),
     77: ('healing spring, top right', F(healing, (1, 0))),
-    78: ('cold brazier', F(brazier, False)),
-    79: ('burning brazier (the fire sound plays when a script sets it)', F(brazier, True)),
+    78: ('cold brazier on dark brick', F(brazier, False)),
+    79: ('burning brazier on dark brick (the fire sound plays when a script sets it)', F(brazier, True)),
     80: ('abyss wall', B('abyssbg', 80)),
     81: ('abyss wall with violet crystals', withdeco('abyssbg', 81, deco_crystal, 'abyss', 81)),
     82: ('black void', F(misc_bg, 'void', 82)),
-    83: ('abyss rune circle', F(misc_bg, 'rune', 83)),
+    83: ('glowing rune circle on the abyss wall', F(misc_bg, 'rune', 83)),
     84: ('healing spring, middle left', F(healing, (0, 1))),
     85: ('healing spring, middle right', F(healing, (1, 1))),
     86: ('basalt wall lit by lava below', F(misc_bg, 'lavaglow', 86)),
@@ -1056,11 +1267,11 @@ CATALOGUE.update({
     101: ('fir trees at night', F(sky_deco, 'trees', 101)),
     102: ('the moon', F(sky_deco, 'moon', 102)),
     103: ('dark forest', F(forest_bg, 'dark', 103)),
-    104: ('wet cave wall', B('wetbg', 104)),
+    104: ('wet cave wall: deep blue-green chunks with runnels of water', B('wetbg', 104)),
     105: ('wet cave wall with crystals', withdeco('wetbg', 105, deco_crystal, 'water', 105)),
-    106: ('sea weed in water', F(water_tile, 'weed', 106)),
-    107: ('coral on wet wall', F(misc_bg, 'coral', 107)),
-    108: ('wet stone, inside', S('wet', 'fill', 108)),
+    106: ('water weed growing from a floor against the wet wall', F(water_tile, 'weed', 106)),
+    107: ('coral growing from a floor against the wet wall', F(misc_bg, 'coral', 107)),
+    108: ('blue-green wet stone, inside', S('wet', 'fill', 108)),
     109: ('wet stone, top with moss', S('wet', 'top', 109)),
     110: ('wet cave wall (variant)', B('wetbg', 110)),
     111: ('wet stone, single block', S('wet', 'single', 111)),
@@ -1068,11 +1279,11 @@ CATALOGUE.update({
     113: ('cloud puff, single (walkable)', F(cloud, True)),
     114: ('sky with wind streaks', F(sky_deco, 'wind', 114)),
     115: ('sky with birds', F(sky_deco, 'birds', 115)),
-    116: ('basalt, inside with glowing cracks', S('basalt', 'fill', 116)),
+    116: ('black basalt in columns, inside, with glowing cracks', S('basalt', 'fill', 116)),
     117: ('basalt, top with embers', S('basalt', 'top', 117)),
     118: ('bridge deck: planks (walkable), rail 10 above it', F(bridge_deck)),
     119: ('basalt, single block', S('basalt', 'single', 119)),
-    120: ('abyss crystal rock, inside', S('abyss', 'fill', 120)),
+    120: ('violet abyss crystal, inside: facets with a sheen', S('abyss', 'fill', 120)),
     121: ('abyss crystal rock, top', S('abyss', 'top', 121)),
     122: ('spent abyss strike block (what 146 becomes): the abyss block with its rim, star gone out', F(spent_block, 'abyss')),
     123: ('abyss crystal rock, single block', S('abyss', 'single', 123)),
@@ -1087,7 +1298,7 @@ CATALOGUE.update({
     132: ('marble wall with a pale ledge line (decoration only)', withdeco('marblebg', 132, lambda cv, ox, oy: cv.rect(ox, oy, 32, 3, C('stone9')))),
     133: ('sunrise sky', F(misc_bg, 'sunrise', 133)),
     134: ('bright day sky', F(misc_bg, 'light', 134)),
-    135: ('light shaft on brick wall', F(misc_bg, 'shaft', 135)),
+    135: ('daylight falling over dark brick: shaft cells side by side make one broad beam', F(misc_bg, 'shaft', 135)),
     136: ('dark cave wall (variant)', B('rockbg', 136)),
     137: ('cave wall with teal crystals (variant)', withdeco('rockbg', 137, deco_crystal, 'teal', 137)),
     138: ('dark brick wall (variant)', B('brickbg', 138)),
@@ -1105,10 +1316,10 @@ CATALOGUE.update({
     150: ('marble wall (variant)', B('marblebg', 150)),
     151: ('shrine wall (variant)', B('shrinewall', 151)),
     152: ('ice cave wall (variant)', B('icebg', 152)),
-    153: ('cave wall with gold flecks (variant)', F(misc_bg, 'gold', 153)),
+    153: ('mine wall with a gold vein (variant)', F(misc_bg, 'gold', 153)),
     154: ('cave wall with pink crystals (variant)', withdeco('rockbg', 154, deco_crystal, 'pink', 154)),
     155: ('stalactites (variant)', F(misc_bg, 'stalactite', 155)),
-    156: ('bones (variant)', F(misc_bg, 'bones', 156)),
+    156: ('bones on the abyss wall: the sacrifices of the pit', F(misc_bg, 'abyssbones', 156)),
     157: ('wet cave wall with drips (variant)', F(misc_bg, 'drip', 157)),
     158: ('lava glow (variant)', F(misc_bg, 'lavaglow', 158)),
     159: ('black void (variant)', F(misc_bg, 'void', 159)),

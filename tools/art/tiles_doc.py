@@ -26,17 +26,37 @@ reads as one continuous floor line.
 
 | Material | Inside | Top (floor) | Underside | Left face | Right face | Corners / single | Free wall behind |
 |---|---|---|---|---|---|---|---|
-| cave rock (earth, moss on top) | 0 | 1 | 2 | 3 | 4 | 5 top-left, 6 top-right, 11 single | 9, 13, 14, 96, 136 |
-| shrine brick | 16 | 17 | 18 | 20 | 21 | - | 22, 138, 139 |
+| cave rock (grey-blue, moss on top) | 0 | 1 | 2 | 3 | 4 | 5 top-left, 6 top-right, 11 single | 9, 13, 14, 96, 136 |
+| shrine brick (pale) | 16 | 17 | 18 | 20 | 21 | - | 22, 138, 139 |
 | ice (snow on top) | 24 | 25 | 26 | 27 | 28 | 31 single | 30, 140, 152 |
-| forest soil (grass on top) | 41 | 40 | - | - | - | 42 single | 43, 44, 45, 141 |
-| wet stone (water caves) | 108 | 109 | - | - | - | 111 single | 104, 105, 110, 99 |
+| forest soil (dark loam, grass on top) | 41 | 40 | - | - | - | 42 single | 43, 44, 45, 141 |
+| wet stone (blue-green, water caves) | 108 | 109 | - | - | - | 111 single | 104, 105, 110, 99 |
 | cloud (sky) | 113 single | 112 | - | - | - | 113 | 58, 59, 114, 115 |
-| basalt (fire caves) | 116 | 117 | - | - | - | 119 single | 86, 87, 143, 158 |
-| abyss crystal rock | 120 | 121 | - | - | - | 123 single | 80, 81, 124, 125 |
+| basalt (black, fire caves) | 116 | 117 | - | - | - | 119 single | 86, 87, 143, 158 |
+| abyss crystal rock (violet) | 120 | 121 | - | - | - | 123 single | 80, 81, 124, 125 |
 
 Wooden planks 32 (left end), 33 (middle), 34 (right end) make a thin walkable ledge over any
 background. The bridge is deck 118 (solid) with rail 10 (free) in the row above it.
+
+## The look of each maze
+
+Each maze keeps to its own materials, walls and colours, so a screenshot tells at a glance
+where it was taken. A room is built from its maze's codes below; a code of another maze's
+family stands out as a patch of that maze.
+
+| Maze | Solid (builder material) | Walls behind | Decoration | Colours |
+|---|---|---|---|---|
+| 5 first caves | `rock` 0-6, 11 | 13, 136 (slate) | 14, 96 roots under ceilings; 75 mushrooms and 38, 137, 72, 154 crystals on floors; 74, 155 stalactites; 62 waterfalls | grey-blue rock, teal glow |
+| 1 earth caves (the mine) | `rock` 0-6, 11 | 9, 73, 153 (earth and gold in the slate), mixed with 13, 136 | planks 32-34, ropes 35, chains 36, bones 97, cracked rock 7 | warm earth, gold |
+| 2 water caverns | `wetstone` 108, 109, 111 | 104, 110; 99, 157 drips; 105 crystals; 144 roots | 62 waterfalls; pools of 60, 142 topped by 63; on floors 107 coral, 106 water weed | blue-green, white water, pink and orange coral |
+| 3 forest roots | `soil` 40-42 | 43, 141 leaves; 103 deep shade | 44 trunks (columns), 45, 147 vines from above; on floors 46, 94 grass, 47 flowers, thorns 50, 51 | dark loam, greens, brown bark |
+| 0 shrine depths | `brick` 16-21 | 22, 138 dark brick below; 64, 151 wood panels above | 70 posts, 66 lattice, 68 spiral, 69 streamers, 71 rope, 139 carving; 39 lanterns, 78, 79 braziers; 135 daylight under 133 | pale brick, vermilion, dark wood, warm light |
+| 4 the pit | `abyss` 120, 121, 123 | 80, 124; 81 crystals, 125 motes, 126 columns; 82, 127, 159 void | 83, 145 runes; 156 bones; strike blocks 146 -> 122 | violet, black |
+| 6 heights | `ice` 24-31; `basalt` 116, 117, 119 | 30, 152, 140 ice; 87, 143 basalt; 86, 158 lava glow; sky 55, 148 mixed with 56, 57, 149 | 100 mountains, 102 moon; clouds 112, 113 over 58, 59, 114, 115; 29 ice spikes; 52, 53 flames, 49 red-hot spikes | white-blue ice, black basalt, red fire, night blue |
+
+Some tiles show one background wherever they stand: doors 65, 67 the wood panels; planks
+32-34, spikes 48, bones 97 and the pillar cells 9, 15, 23 the cave slate; the bridge 10,
+118 the night sky; the spring 76-93 marble.
 
 ## Tiles with their own rules
 
