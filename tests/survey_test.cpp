@@ -1,6 +1,6 @@
 // The room survey on rooms drawn by the test: it finds a pit she cannot leave and an enemy
-// that walks onto the place she arrives at, and passes the same room without them, or with a
-// heart to take.
+// that walks onto the place she arrives at, and passes the same room without them, with a
+// heart to take, or with a key to fetch for a door that remembers being used.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -33,6 +33,7 @@ TEST(Survey, FindsTrapsAndUnsafeArrivalsAndPassesAFairRoom) {
     bool pit;
     const char* thing;
     const char* finding;  // nullptr: none
+    const char* door = "jp005,022,038,001";
   };
   const Case cases[] = {
       {"a pit one cell wide and five deep", true, "", "room 1: trap: trap at 40,43"},
@@ -41,6 +42,10 @@ TEST(Survey, FindsTrapsAndUnsafeArrivalsAndPassesAFairRoom) {
       {"neither", false, "", nullptr},
       // Taking a heart raises the life ceiling: that is no hurt.
       {"a silver heart over the floor", false, "it,35,37,9\r\n", nullptr},
+      // The door sets a flag no script asks about: the room after it takes its moves, the
+      // door's included, from the room before.
+      {"a key for the door", false, "it,30,38,10\r\n", nullptr,
+       "ifit010>00 0msLocked.]ed#fg020=01jp005,022,038,001"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -51,7 +56,7 @@ TEST(Survey, FindsTrapsAndUnsafeArrivalsAndPassesAFairRoom) {
     s.maze.Fill(20, 30, 20, 38, 0);
     s.maze.Fill(46, 30, 46, 38, 0);
     if (c.pit) s.maze.Fill(40, 39, 40, 43, 9);
-    s.Room(1, std::string(c.thing) + "ev,22,38,\"jp005,022,038,001\"\r\n@\r\n");
+    s.Room(1, std::string(c.thing) + "ev,22,38,\"" + c.door + "\"\r\n@\r\n");
     s.Make();
     const SurveyRun r = RunSurvey(s.dir.path());
     if (c.finding) {

@@ -169,6 +169,12 @@ class Survey {
   // Explores the world from a new game.
   // Explores from a new game, or from the place a save file holds (act by act).
   void Explore(const std::string& saveFile = "");
+  // Surveys only rooms first..last: a warp to another room is a way out, not followed, so an
+  // act is surveyed by itself (from the save the act before leaves).
+  void Within(int first, int last) {
+    first_ = first;
+    last_ = last;
+  }
   // The findings, for the rooms asked (all when empty).
   std::vector<Finding> Check(const std::set<int>& rooms);
   // The main-path moves of the rooms asked, one table row each.
@@ -193,6 +199,7 @@ class Survey {
     int room, maze, x, y;
     std::shared_ptr<Snapshot> progress;  // flags, items and life when she arrives
     int node = -1;
+    std::shared_ptr<const Progress> carried;  // else what she carries, over progress's
   };
   void Restore(const Snapshot& s);
   std::shared_ptr<Snapshot> Take() const;  // the game now, as a place keeps it
@@ -288,6 +295,7 @@ class Survey {
   int warp_[4] = {0, 0, 0, 0};
   long long ticks_ = 0;
   long long played_ = 0;
+  int first_ = 0, last_ = 1 << 30;
   bool trace_ = std::getenv("QUELMIRE_SURVEY_TRACE") != nullptr;  // each place to stderr
 };
 

@@ -314,7 +314,7 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
       }
       // Targets: each exit (main) and each item (main or optional), by its cheapest move.
       std::map<std::string, std::pair<int, int>> best;  // target: cost, edge
-      std::sort(reached.begin(), reached.end());  // in the order of the places, as before
+      std::sort(reached.begin(), reached.end());        // in the order of the places, as before
       for (int r : reached) {
         const size_t n = static_cast<size_t>(r);
         for (int id : nodes_[n].out) {
@@ -328,6 +328,8 @@ std::vector<Finding> Survey::Check(const std::set<int>& rooms) {
             const Entry& x = entries_[static_cast<size_t>(e.exitEntry)];
             consider("exit " + std::to_string(x.room) + "," + std::to_string(x.x) + "," +
                      std::to_string(x.y));
+          } else if (e.to < 0 && !lowBar && !optRoom) {
+            consider("exit out of the rooms surveyed");
           }
           for (int item : e.items) {
             if (optRoom ? lowBar : Optional(en.room, item) == lowBar) {

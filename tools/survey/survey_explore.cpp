@@ -75,6 +75,11 @@ void Survey::Prepare(const std::string& optionalFile) {
 
 void Survey::Arrive(const Entry& e) {
   Restore(*e.progress);
+  if (e.carried) {
+    f_.Flags = e.carried->flags;
+    f_.ItemCount = e.carried->items;
+    f_.LifeMax = f_.Life = e.carried->lifeMax;
+  }
   auto& p = f_.Obj(0);
   p.X = static_cast<Integer>(e.x);
   p.Y = static_cast<Integer>(e.y);
@@ -114,7 +119,7 @@ int Survey::EntryFor(int maze, int x, int y, int room) {
   const auto key = std::make_tuple(room, x, y, StateHash());
   auto it = entryIds_.find(key);
   if (it != entryIds_.end()) return it->second;
-  Entry e{room, maze, x, y, Take(), -1};
+  Entry e{room, maze, x, y, Take(), -1, nullptr};
   entries_.push_back(e);
   const int id = static_cast<int>(entries_.size()) - 1;
   entryIds_[key] = id;
@@ -128,11 +133,10 @@ int Survey::EntryWith(int tpl, const Progress& p) {
   const Entry x = entries_[static_cast<size_t>(tpl)];
   const auto key = std::make_tuple(x.room, x.x, x.y, StateHashOf(p, x.progress->driftX));
   if (auto it = entryIds_.find(key); it != entryIds_.end()) return it->second;
-  auto progress = std::make_shared<Snapshot>(*x.progress);
-  progress->flags = p.flags;
-  progress->items = p.items;
-  progress->lifeMax = p.lifeMax;
-  entries_.push_back(Entry{x.room, x.maze, x.x, x.y, progress, -1});
+  // The game as the warp left it is tpl's (the room is loaded anew on arrival); only what she
+  // carries is her own.
+  entries_.push_back(
+      Entry{x.room, x.maze, x.x, x.y, x.progress, -1, std::make_shared<Progress>(p)});
   const int id = static_cast<int>(entries_.size()) - 1;
   entryIds_[key] = id;
   pendingEntries_.push_back(id);
@@ -156,7 +160,8 @@ void Survey::AddOutcome(int from, const Style& s, const Outcome& o) {
   const auto delta = DeltaSince(*nodes_[static_cast<size_t>(from)].prog, o.known, o.taken);
   int to = -1, exit = -1;
   if (o.kind == Outcome::Exit) {
-    exit = EntryFor(o.maze, o.wx, o.wy, o.room);
+    // A warp out of the rooms surveyed is a way out, not followed.
+    if (o.room >= first_ && o.room <= last_) exit = EntryFor(o.maze, o.wx, o.wy, o.room);
   } else {
     to = NodeFor(o, nodes_[static_cast<size_t>(from)].room, from);
     if (to == from && o.taken.empty()) return;

@@ -2,14 +2,17 @@
 // traps, items and ways an order of play loses, arrivals that enemies reach, and main-path
 // moves whose window of take-offs and hold lengths is under the bar (docs/WORLD.md).
 //
-//   quelmire_survey [--data DIR] [--optional FILE] [--from SAVE] [--room N]... [--table]
+//   quelmire_survey [--data DIR] [--optional FILE] [--from SAVE] [--within FIRST-LAST]
+//                   [--room N]... [--table]
 //
 // DIR is the game folder (default: the folder of this program); FILE lists the optional rooms
 // and items (default: assets/world/optional.txt of the source tree). SAVE is a save file to
-// start from instead of a new game (an act at a time). Prints one line per
+// start from instead of a new game (an act at a time); FIRST-LAST the rooms to survey (a warp
+// out of them is a way out, not followed; default: every room). Prints one line per
 // finding and a summary; exit 1 when there is a finding, 2 for bad arguments.
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
@@ -31,6 +34,7 @@ int main(int argc, char** argv) {
   std::string optional = QUELMIRE_SOURCE_DIR "/assets/world/optional.txt";
   std::set<int> rooms;
   std::string from;
+  int first = 0, last = 1 << 30;
   bool table = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -40,13 +44,16 @@ int main(int argc, char** argv) {
       optional = argv[++i];
     } else if (a == "--from" && i + 1 < argc) {
       from = argv[++i];
+    } else if (a == "--within" && i + 1 < argc &&
+               std::sscanf(argv[i + 1], "%d-%d", &first, &last) == 2) {
+      ++i;
     } else if (a == "--room" && i + 1 < argc) {
       rooms.insert(std::atoi(argv[++i]));
     } else if (a == "--table") {
       table = true;
     } else {
-      std::cerr << "usage: quelmire_survey [--data DIR] [--optional FILE] [--from SAVE] [--room "
-                   "N]... [--table]\n";
+      std::cerr << "usage: quelmire_survey [--data DIR] [--optional FILE] [--from SAVE] [--within "
+                   "FIRST-LAST] [--room N]... [--table]\n";
       return 2;
     }
   }
@@ -66,6 +73,7 @@ int main(int argc, char** argv) {
     form.OnWarp = [&s](quelmire::Integer m, quelmire::Integer x, quelmire::Integer y,
                        quelmire::Integer r) { return s.TakeWarp(m, x, y, r); };
     s.Prepare(optional);
+    s.Within(first, last);
     s.Explore(from);
     const auto findings = s.Check(rooms);
     for (const auto& f : findings)

@@ -558,7 +558,7 @@ void Survey::Replicate(int id, int tpl) {
         queue_.push_back(to);
       }
     } else {
-      exit = EntryWith(copy.exitEntry, p);
+      if (copy.exitEntry >= 0) exit = EntryWith(copy.exitEntry, p);
     }
     copy.from = id;
     copy.to = to;
