@@ -24,9 +24,9 @@ PY
 rm -rf "$smoke"
 
 # 2. The room survey on that build: no trap, lost item, unsafe arrival or main-path move under the
-# bar anywhere in the bundled world (docs/WORLD.md, "The room survey").
+# bar anywhere in the bundled world, a span of rooms at a time (docs/WORLD.md, "The room survey").
 cmake --build build-release -j"$jobs" --target quelmire_survey
-build-release/quelmire_survey
+bash tools/survey/spans.sh build-release
 
 # 3. The sanitizer build and every test.
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUELMIRE_SANITIZE=ON -DQUELMIRE_WERROR=ON
