@@ -9,7 +9,7 @@ pkgs=(
   abcmidi python3
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth xdotool
 )
 missing=()
 for p in "${pkgs[@]}"; do
