@@ -213,6 +213,8 @@ std::vector<Directive> ParseRoute(const std::string& text, const std::string& fi
     };
     if (verb == "new" && w.size() == 2 && w[1] == "game") {
       d.op = Op::NewGame;
+    } else if (verb == "ending" && w.size() == 1) {
+      d.op = Op::Ending;
     } else if (verb == "load" && w.size() == 4 && w[1] == "game" && w[2] == "from") {
       d.op = Op::LoadGame;
       d.file = w[3];

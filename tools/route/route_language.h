@@ -17,6 +17,9 @@
 //   checkpoint [COND...]          COND must hold now; the script dumps the state here and the
 //                                 replay checks room, cell and counts against this run
 //   screenshot FILE               a PNG of the screen while recording (not in the script)
+//   ending                        the last directive: wait for the ending to reach its tally,
+//                                 dump the state and a screenshot of the tally there (the
+//                                 replay checks both), and leave it for the title
 //
 // COND is NAME OP NUMBER (OP one of = != < > <= >=) over x y offx offy vx vy airtime room maze
 // life lifemax crystals items taken flagN itemN thingxN thingyN (the cell of thing N, 1..39,
@@ -58,7 +61,8 @@ enum class Op {
   Up,
   Wait,
   Checkpoint,
-  Screenshot
+  Screenshot,
+  Ending
 };
 
 struct Directive {

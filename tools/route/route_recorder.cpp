@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
+#include "screens/tally.h"
 #include "shell/form1.h"
 
 namespace route {
@@ -116,12 +117,27 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
           want[vk::Enter] = true;
           newGameChosen_ = true;
         } else if (newGameChosen_) {
+          if (tallySeen_) {
+            ++next_;  // the ending is over: so is the route
+            break;
+          }
           if (played_) Fail(route_[std::min(next_, route_.size() - 1)], "back on the title");
           CloseMessage(want);
         }
         break;
       case Context::Message:
         interrupted_ = true;
+        // The tally: the ending's last screen (the room is gone and the music is off).
+        if (next_ < route_.size() && route_[next_].op == Op::Ending && form_->RoomNo == -1 &&
+            form_->MusicOn == quelmire::False && !tallySeen_) {
+          tallySeen_ = true;
+          ++checkpoints_;
+          lines_.push_back(std::to_string(now_) + " state checkpoint-" +
+                           std::to_string(checkpoints_) + ".json  # expect " + Measure(*form_));
+          lines_.push_back(
+              std::to_string(now_) + " screenshot tally.png  # tally " +
+              quelmire::ToUtf8(quelmire::NumberText(quelmire::CountTally(*form_).percent)));
+        }
         CloseMessage(want);
         break;
       case Context::Warp:
@@ -251,6 +267,8 @@ bool Recorder::Step(const Directive& d, std::array<bool, 256>& want) {
     case Op::Screenshot:
       platform::WritePng(d.file, inner_->Primary(), inner_->DisplayPalette());
       return true;
+    case Op::Ending:
+      return false;  // done on the tally (OnKeyboardRead), which no play tick reaches
     case Op::Wait:
       if (!d.until.empty()) return allHold();
       return st_.count++ >= d.number;

@@ -78,6 +78,7 @@ class Recorder {
   int64_t warpStart_ = -1;  // first read of the warp now running
   int promptStep_ = 0;
   int checkpoints_ = 0;
+  bool tallySeen_ = false;  // the ending's tally has been dumped
   std::vector<std::string> lines_;
   std::vector<std::string> pending_;
 };

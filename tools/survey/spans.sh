@@ -20,6 +20,8 @@ spans=(
   "1-18"
   "19-23 act2 act1-end 19"
   "24-29 act2 act1-end 24"
+  "30-34 act3 act2-end 30"
+  "35-40 act3 act2-end 35"
 )
 
 status=0
