@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Surveys the whole bundled world a span of rooms at a time:
 #
-#   tools/survey/spans.sh BUILD_DIR
+#   tools/survey/spans.sh BUILD_DIR [SURVEY_ARGS...]
+#
+# (SURVEY_ARGS go to every survey: --table prints each span's main-path moves.)
 #
 # The first span is played from a new game; each later one from the save the routes make
 # where she first walks into it (the recorded route is replayed up to that checkpoint, with
@@ -11,6 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build="$1"
+shift
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
@@ -45,6 +48,6 @@ for span in "${spans[@]}"; do
     args+=(--from "$game/savedata1.sav")
   fi
   echo "rooms $within:"
-  "$build/quelmire_survey" "${args[@]}" || status=1
+  "$build/quelmire_survey" "${args[@]}" "$@" || status=1
 done
 exit "$status"
