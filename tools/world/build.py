@@ -6,6 +6,8 @@
                                                   with DATADIR/map; exit 1 names each difference
     python3 tools/world/build.py --report         prints the items by maze and room and what a
                                                   player who reaches every room collects
+    python3 tools/world/build.py --uses           prints where each mechanic is used (tiles,
+                                                  kinds of things, script commands, triggers)
 
 The source formats are described in docs/WORLD.md. Every error names the source file and line
 and stops the build (exit 1); nothing is written unless the whole world is sound.
@@ -60,6 +62,11 @@ def main(argv):
     try:
         if len(args) == 2 and args[0] == '--check':
             return check(args[1])
+        if args == ['--uses']:
+            import uses
+            from worldlib import TILE_CLASS
+            print(uses.uses(build_world(SOURCES), TILE_CLASS))
+            return 0
         if args == ['--report']:
             print(inventory.report(build_world(SOURCES), check_script, ITEM_NAMES))
             return 0
