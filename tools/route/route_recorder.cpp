@@ -61,6 +61,12 @@ void Recorder::Attach(quelmire::Form1& form, platform::Platform& inner) {
   inner_ = &inner;
 }
 
+// The script line that dumps the state now, with what the replay must measure there.
+std::string Recorder::CheckpointLine() {
+  return std::to_string(now_) + " state checkpoint-" + std::to_string(++checkpoints_) +
+         ".json  # expect " + Measure(*form_);
+}
+
 void Recorder::Note(const std::string& line) {
   pending_.push_back(line);
 }
@@ -131,9 +137,7 @@ void Recorder::OnKeyboardRead(uint8_t keys[256]) {
         if (next_ < route_.size() && route_[next_].op == Op::Ending && form_->RoomNo == -1 &&
             form_->MusicOn == quelmire::False && !tallySeen_) {
           tallySeen_ = true;
-          ++checkpoints_;
-          lines_.push_back(std::to_string(now_) + " state checkpoint-" +
-                           std::to_string(checkpoints_) + ".json  # expect " + Measure(*form_));
+          lines_.push_back(CheckpointLine());
           lines_.push_back(
               std::to_string(now_) + " screenshot tally.png  # tally " +
               quelmire::ToUtf8(quelmire::NumberText(quelmire::CountTally(*form_).percent)));
@@ -260,9 +264,7 @@ bool Recorder::Step(const Directive& d, std::array<bool, 256>& want) {
       for (const Condition& c : d.until) {
         if (!Holds(*form_, c)) Fail(d, c.text + " does not hold");
       }
-      ++checkpoints_;
-      Note(std::to_string(now_) + " state checkpoint-" + std::to_string(checkpoints_) +
-           ".json  # expect " + Measure(*form_));
+      Note(CheckpointLine());
       return true;
     case Op::Screenshot:
       platform::WritePng(d.file, inner_->Primary(), inner_->DisplayPalette());

@@ -49,6 +49,7 @@ class Recorder {
   void SavePrompt(std::array<bool, 256>& want);
   [[noreturn]] void Fail(const Directive& d, const std::string& what) const;
   // A state line, written after this read's key changes (which may come earlier).
+  std::string CheckpointLine();
   void Note(const std::string& line);
 
   std::vector<Directive> route_;

@@ -1,19 +1,27 @@
-# Converts an X window dump (Xvfb's -fbdir screen, 24-bit TrueColor) to a PNG.
-import struct, sys, zlib
-d=open(sys.argv[1],'rb').read()
-hs=struct.unpack('>I',d[0:4])[0]
-f=struct.unpack('>25I',d[:100])
-w,h=f[4],f[5]; bpp=f[11]; bpl=f[12]; ncolors=f[19]
-off=hs+ncolors*12
-rows=[]
-for y in range(h):
-    r=d[off+y*bpl: off+y*bpl+w*4]
-    px=bytearray()
-    for x in range(w):
-        b,g,rr,a=r[x*4:x*4+4]
-        px+=bytes((rr,g,b))
-    rows.append(b'\0'+bytes(px))
-raw=b''.join(rows)
-def chunk(t,data): return struct.pack('>I',len(data))+t+data+struct.pack('>I',zlib.crc32(t+data)&0xffffffff)
-png=b'\x89PNG\r\n\x1a\n'+chunk(b'IHDR',struct.pack('>IIBBBBB',w,h,8,2,0,0,0))+chunk(b'IDAT',zlib.compress(raw))+chunk(b'IEND',b'')
-open(sys.argv[2],'wb').write(png)
+#!/usr/bin/env python3
+"""Converts an X window dump (Xvfb's -fbdir screen, 24-bit TrueColor, little-endian BGRX pixels)
+to a PNG:  xwd2png.py SCREEN.xwd OUT.png"""
+import os
+import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'art'))
+from lib import png_bytes, write  # noqa: E402
+
+
+def main(src, out):
+    d = open(src, 'rb').read()
+    header = struct.unpack('>25I', d[:100])
+    header_size, w, h, line_bytes, colours = header[0], header[4], header[5], header[12], header[19]
+    start = header_size + colours * 12
+    rows = []
+    for y in range(h):
+        bgrx = d[start + y * line_bytes:start + y * line_bytes + w * 4]
+        rgb = bytearray(w * 3)
+        rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
+        rows.append(bytes(rgb))
+    write(out, png_bytes(w, h, rows))
+
+
+if __name__ == '__main__':
+    main(*sys.argv[1:3])
