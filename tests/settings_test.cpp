@@ -91,6 +91,22 @@ TEST(SettingsFile, TheOptionsScreenWritesWhatTheNextStartReads) {
             std::tuple("ja", 7LL));
 }
 
+TEST(SettingsFile, AFileThatCannotBeWrittenIsReportedAndPlayGoesOn) {
+  TempDir tmp;
+  WriteFile(tmp / "blocker", "");  // a file where the settings' folder would be made
+  const std::string ini = (tmp / "blocker" / "settings.ini").string();
+  WriteFile(tmp / "in.txt", "2000 press O\n2100 press Left\n2200 press Escape\n2400 press Z\n" +
+                                Line(2600, "state " + (tmp / "s.json").string()) + "2700 quit\n");
+  const RunResult r =
+      RunQuelmire({"--headless", "--settings", ini, "--input", (tmp / "in.txt").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Count(r.err, ini + ".tmp: open failed"), 1u) << r.err;
+  EXPECT_EQ(Count(r.err, ini + " is unchanged"), 1u) << r.err;
+  // The new volume still plays, and the title is back (the menu's timer still on).
+  const Json j = ParseJson(ReadFile(tmp / "s.json"));
+  EXPECT_EQ(std::tuple(j["volumes"][1]["music"].Int(), j["Timer2"].b), std::tuple(9LL, true));
+}
+
 TEST(SettingsKeys, ARebindingWorksFromTheNextTick) {
   const auto At = [](int tick, const std::string& action) { return Line(48 * tick, action); };
   Scene s;
