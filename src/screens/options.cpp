@@ -161,7 +161,7 @@ void Form1::ShowOptions() {
     DrawText(screen, kLeft - 16, 452, U"↑↓:選ぶ  ←→:変える  Enter:キーを決める  Esc:閉じる");
     if (!SettingsError.empty()) {
       SetForeColor(screen, kLightRed);
-      DrawText(screen, kLeft - 16, 432, FromUtf8(SettingsError.substr(0, 80)));
+      DrawText(screen, kLeft - 16, 432, U"設定を保存できませんでした。[Enter]");
     }
     screen.Touch();
   };

@@ -248,7 +248,7 @@ class Form1 {
   // screen changes them.
   std::string SettingsPath;
   Settings SettingsOnDisk;
-  // The report of the last failed write of the settings file, shown on the options screen.
+  // The report of the last failed write of the settings file; the options screen says it failed.
   std::string SettingsError;
 
   // ================= Game state =================
