@@ -23,6 +23,18 @@ bool Form1::ConfirmKeyDown() const {
   return KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || ActionDown(Action::Jump);
 }
 
+bool Form1::IsMenuKey(int k) {
+  return k == vk::Up || k == vk::Down || k == vk::Left || k == vk::Right || k == vk::Z ||
+         k == vk::Space || k == vk::Enter || k == vk::Escape;
+}
+
+bool Form1::OptionsKeyDown() const {
+  for (uint8_t k : GameSettings.keys[static_cast<size_t>(Action::Options)]) {
+    if (KeyDown(k) && !IsMenuKey(k)) return true;
+  }
+  return false;
+}
+
 String Form1::KeyLabel(Action a, const String& text) const {
   // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on chained operator+.
   String label = U"[";

@@ -180,7 +180,7 @@ void Form1::ShowOptions() {
     const bool right = KeyDown(vk::Right) || (dir & 8) != 0;
     const bool confirm =
         KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || padConfirm != False;
-    const bool close = KeyDown(vk::Escape) || ActionDown(Action::Options);
+    const bool close = KeyDown(vk::Escape) || OptionsKeyDown();
     if (!(up || down || left || right || confirm || close)) {
       held = false;
       continue;
@@ -198,7 +198,8 @@ void Form1::ShowOptions() {
     } else if (confirm && row == kDefaultsRow) {
       GameSettings.keys = Settings::DefaultKeys();
     } else if (confirm && row >= kFirstKey) {
-      // The next key pressed becomes the action's one key.
+      // The next key pressed becomes the action's one key; the options key must leave the
+      // menus their own keys.
       capturing = true;
       draw();
       waitForRelease();
@@ -206,7 +207,8 @@ void Form1::ShowOptions() {
       while (key < 0) {
         pass();
         for (int k = 1; k <= 255 && key < 0; ++k) {
-          if (KeyDown(k) && !platform::KeyName(k).empty()) key = k;
+          const bool refused = row - kFirstKey == static_cast<int>(Action::Options) && IsMenuKey(k);
+          if (KeyDown(k) && !platform::KeyName(k).empty() && !refused) key = k;
         }
       }
       GameSettings.keys[static_cast<size_t>(row - kFirstKey)] = {static_cast<uint8_t>(key)};

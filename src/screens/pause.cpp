@@ -88,7 +88,7 @@ void Form1::ShowPauseMenu() {
     DoEvents();
     GetKeyboardState();
     if (ActionDown(Action::Quit)) QuitGame();
-    if (ActionDown(Action::Options)) {
+    if (OptionsKeyDown()) {
       ShowOptions();
       continue;
     }

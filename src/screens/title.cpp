@@ -127,7 +127,7 @@ void Form1::Timer2_Timer() {
       } else if (delta == 0) {
         held = false;
       }
-      if (ActionDown(Action::Options)) {
+      if (OptionsKeyDown()) {
         ShowOptions();
         continue;
       }

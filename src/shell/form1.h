@@ -73,6 +73,10 @@ class Form1 {
   bool ActionDown(Action a) const;
   // The menus' confirm: Z, Space, Enter, or a key of the jump action.
   bool ConfirmKeyDown() const;
+  // A key of the options action is down that is none of the menus' own keys (the arrows, Z,
+  // Space, Enter, Escape): those keep moving and confirming, and close the options screen.
+  bool OptionsKeyDown() const;
+  static bool IsMenuKey(int vk);
   // "[KEY]:text", naming the first key of the action, as the status screen and the title do.
   String KeyLabel(Action a, const String& text) const;
   void WaitForKey();
