@@ -62,11 +62,14 @@ TEST(SettingsFile, TheOptionsScreenWritesWhatTheNextStartReads) {
   TempDir tmp;
   const std::string ini = (tmp / "settings.ini").string();
   WriteFile(ini, "language = ja\nmusic_volume = loud\n");
-  // On the title: O, music volume 10 -> 7, down to the jump keys, C for them, Escape.
+  // On the title: O, music volume 10 -> 7, down to the jump keys, C for them, ..., Escape.
   std::string script = "2000 press O\n2100 press Left\n2200 press Left\n2300 press Left\n";
   for (int i = 0; i < 7; ++i) script += Line(2400 + 50 * i, "press Down");
-  script += "2800 press Enter\n2900 press C\n3000 press Escape\n";
-  script += Line(3200, "state " + (tmp / "1.json").string()) + "3300 quit\n";
+  script += "2800 press Enter\n2900 press C\n";
+  // Down to the options key: Down, a menu key, is refused for it, P is taken.
+  for (int i = 0; i < 7; ++i) script += Line(3000 + 50 * i, "press Down");
+  script += "3400 press Enter\n3500 press Down\n3600 press P\n3700 press Escape\n";
+  script += Line(3900, "state " + (tmp / "1.json").string()) + "4000 quit\n";
   WriteFile(tmp / "1.txt", script);
   const RunResult first = RunQuelmire(
       {"--headless", "--settings", ini, "--lang", "en", "--input", (tmp / "1.txt").string()});
@@ -78,8 +81,8 @@ TEST(SettingsFile, TheOptionsScreenWritesWhatTheNextStartReads) {
   // The command line's language is not written back; what the screen changed is.
   const std::string text = ReadFile(ini);
   EXPECT_EQ(std::tuple(Count(text, "music_volume = 7\n"), Count(text, "key_jump = C\n"),
-                       Count(text, "language = ja\n")),
-            std::tuple(1u, 1u, 1u))
+                       Count(text, "key_options = P\n"), Count(text, "language = ja\n")),
+            std::tuple(1u, 1u, 1u, 1u))
       << text;
 
   WriteFile(tmp / "2.txt", Line(100, "state " + (tmp / "2.json").string()) + "200 quit\n");
