@@ -365,9 +365,12 @@ int SdlPlatform::WindowScale() const {
 }
 
 void SdlPlatform::SetWindowMode(bool fullscreen, int scale) {
+  // Only a change of what was asked acts: a window the player resized, or full screen switched
+  // with Alt+Enter, stays as it is when the same mode is asked again.
+  const bool changed = fullscreen == options_.windowed || scale != options_.windowScale;
   options_.windowed = !fullscreen;
   options_.windowScale = scale;
-  if (!window_) return;
+  if (!window_ || !changed) return;
   if (fullscreen != fullscreen_) ToggleFullscreen();
   if (!fullscreen_) {
     const int s = WindowScale();

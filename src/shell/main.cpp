@@ -21,6 +21,7 @@ const char kUsage[] =
     "usage: quelmire [--windowed | --fullscreen] [--no-sound] [--data DIR] [--settings FILE]\n"
     "                [--lang ja|en]\n"
     "       quelmire --headless [--data DIR] [--input FILE] [--max-ms N] [--settings FILE]\n"
+    "                [--lang ja|en]\n"
     "\n"
     "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
     "  --fullscreen   play full screen, whatever the settings say\n"
