@@ -25,7 +25,7 @@ using platform_fixtures::KeysDown;
 TEST(HeadlessScript, EveryKeyLineEndAndReleaseTimeAndBadLinesNamedByFileAndLine) {
   const std::pair<std::string, std::string> cases[] = {
       {"0 down Space\n\n# waiting\n5 jump Space\n", "in.txt:4: unknown action \"jump\""},
-      {"10 down Shift\n", "in.txt:1: unknown key \"Shift\""},
+      {"10 down F11\n", "in.txt:1: unknown key \"F11\""},
       {"1 down JoyButton11\n", "in.txt:1: unknown key \"JoyButton11\""},
       {"10 down A\n10 up A\n5 up A\n", "in.txt:3: time 5 is earlier than the line before (10)"},
       {"1 down\n", "in.txt:1: missing key after \"down\""},

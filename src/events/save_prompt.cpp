@@ -49,7 +49,7 @@ void Form1::RunSavePrompt() {
     if (KeyDown(vk::Left) || KeyDown(vk::Right) || (dir & (4 | 8)) != 0) break;
 
     JoystickButtonDown(button1, confirm);
-    if (KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || confirm != False) {
+    if (ConfirmKeyDown() || confirm != False) {
       if (selection != 0) {
         BltRect = {80, 280, 240, 320};
         BltFast(screen, 200, 100 + 80 * selection, *CharSurface(1), false);

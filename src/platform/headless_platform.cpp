@@ -104,6 +104,13 @@ class HeadlessPlatform : public Platform {
 
   // --- music ---
   MusicDevice& Music() override { return music_; }
+  void SetVolumes(int music, int effects) override {
+    volumeLog_.push_back({nowUs_, music, effects});
+  }
+  void SetWindowMode(bool fullscreen, int scale) override {
+    fullscreen_ = fullscreen;
+    windowScale_ = scale;
+  }
 
   // --- input ---
   long GetKeyboardState(uint8_t keys[256]) override {
@@ -251,7 +258,17 @@ class HeadlessPlatform : public Platform {
       out += "{\"ms\":" + MsText(soundLog_[i].first) +
              ",\"slot\":" + std::to_string(soundLog_[i].second) + '}';
     }
-    out += "],\n\"music\":[";
+    out += "],\n\"volumes\":[";
+    for (size_t i = 0; i < volumeLog_.size(); ++i) {
+      if (i) out += ',';
+      out += "{\"ms\":" + MsText(volumeLog_[i].us) +
+             ",\"music\":" + std::to_string(volumeLog_[i].music) +
+             ",\"effects\":" + std::to_string(volumeLog_[i].effects) + '}';
+    }
+    out += "],\n\"window\":{\"fullscreen\":";
+    out += fullscreen_ ? "true" : "false";
+    out += ",\"scale\":" + std::to_string(windowScale_) + "}";
+    out += ",\n\"music\":[";
     const auto& ops = music_.Log();
     for (size_t i = 0; i < ops.size(); ++i) {
       if (i) out += ',';
@@ -288,6 +305,13 @@ class HeadlessPlatform : public Platform {
   std::vector<std::pair<int64_t, int>> soundLog_;
 
   headless::HeadlessMusic music_;
+  struct VolumeChange {
+    int64_t us;
+    int music, effects;
+  };
+  std::vector<VolumeChange> volumeLog_;
+  bool fullscreen_ = false;
+  int windowScale_ = 0;
 
   std::array<bool, headless::kInputCount> down_{};
   // Went down since the last read (keys) or since the last wait after a read (the pad).

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "platform/error.h"
+#include "platform/key_names.h"
 #include "platform/platform.h"
 
 namespace platform::headless {
@@ -70,15 +71,11 @@ int InputFromName(std::string_view name) {
     int input;
   };
   static constexpr Named kNames[] = {
-      {"Left", vk::Left},      {"Right", vk::Right}, {"Up", vk::Up},         {"Down", vk::Down},
-      {"Space", vk::Space},    {"Enter", vk::Enter}, {"Escape", vk::Escape}, {"JoyLeft", kJoyLeft},
-      {"JoyRight", kJoyRight}, {"JoyUp", kJoyUp},    {"JoyDown", kJoyDown},
-  };
+      {"JoyLeft", kJoyLeft}, {"JoyRight", kJoyRight}, {"JoyUp", kJoyUp}, {"JoyDown", kJoyDown}};
   for (const auto& n : kNames) {
     if (n.name == name) return n.input;
   }
-  if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') return vk::KeyA + (name[0] - 'A');
-  if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') return vk::Key0 + (name[0] - '0');
+  if (const int key = KeyFromName(name); key >= 0) return key;
   constexpr std::string_view kButton = "JoyButton";
   if (name.size() > kButton.size() && name.substr(0, kButton.size()) == kButton) {
     const std::string_view digits = name.substr(kButton.size());

@@ -44,6 +44,7 @@ struct JoyInfo {
 struct Options {
   std::string dataDir;      // program folder: bitmap/, wave/, midi/, map/ and the saves
   bool windowed = false;    // windowed platform only
+  int windowScale = 0;      // windowed platform only: see SetWindowMode
   bool sound = true;        // false: no sound device is opened; effects and songs are silent
   std::string inputScript;  // headless only
   int64_t maxMs = 3600000;  // headless only
@@ -87,6 +88,13 @@ class Platform {
 
   // --- music ---
   virtual MusicDevice& Music() = 0;
+
+  // --- the player's settings ---
+  // Volumes from 0 (silent) to 10 of the songs and of the effects, heard at once.
+  virtual void SetVolumes(int music, int effects) = 0;
+  // Full screen, or a window of scale times 640 x 480 (0: as large as the desktop has room
+  // for, at most twice). Before SetDisplayMode it chooses how the display opens.
+  virtual void SetWindowMode(bool fullscreen, int scale) = 0;
 
   // --- input ---
   // Snapshot indexed by Windows virtual-key code, bit 7 set = down. Returns non-zero.

@@ -309,6 +309,12 @@ void FluidMusic::Render(uint8_t* stream, int len) {
   const int frames = len / (2 * channels_);
   fluid_synth_write_s16(synth_, frames, stream, 0, channels_, stream, channels_ >= 2 ? 1 : 0,
                         channels_);
+  if (const int volume = volume_.load(std::memory_order_relaxed); volume < 10) {
+    auto* samples = reinterpret_cast<int16_t*>(stream);
+    for (int i = 0; i < frames * channels_; ++i) {
+      samples[i] = static_cast<int16_t>(samples[i] * volume / 10);
+    }
+  }
 
   if (running_ && player_) {
     ++blocksSinceStart_;

@@ -4,6 +4,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,8 @@ class FluidMusic : public MusicDevice {
   bool WaitReady(int timeoutMs);
   // Milliseconds the soundfont took to load (0 until loaded).
   double LoadMs() const { return loadMs_.load(); }
+  // 0 (silent) to 10 (as synthesised); heard from the next block.
+  void SetVolume(int volume) { volume_.store(std::clamp(volume, 0, 10)); }
 
   int Open(const std::string& path) override;
   int SetTimeFormatSongPointer() override;
@@ -84,6 +87,7 @@ class FluidMusic : public MusicDevice {
   std::atomic<SynthState> state_{SynthState::kNone};
   std::atomic<uint64_t> endedEpoch_{0};
   std::atomic<double> loadMs_{0};
+  std::atomic<int> volume_{10};
   std::thread loader_;
 
   // Loader thread until ready, then the audio thread.

@@ -71,6 +71,8 @@ class SdlPlatform final : public Platform {
   void PlaySound(int slot) override;
   void CloseSoundDevice() override;
   MusicDevice& Music() override { return music_; }
+  void SetVolumes(int music, int effects) override;
+  void SetWindowMode(bool fullscreen, int scale) override;
 
   long GetKeyboardState(uint8_t keys[256]) override;
   int JoyNumDevs() override { return pads_.Count(); }
@@ -100,6 +102,7 @@ class SdlPlatform final : public Platform {
   void Present();
   void PresentIfChanged();
   void ToggleFullscreen();
+  int WindowScale() const;
   void ApplyCursor();
   void UpdateScaleMode();
   void CreateTexture();
@@ -138,6 +141,7 @@ class SdlPlatform final : public Platform {
   // Sound.
   bool audioOpen_ = false;
   std::array<Mix_Chunk*, kSoundSlots> chunks_{};
+  int effectsVolume_ = MIX_MAX_VOLUME;
   FluidMusic music_;
 
   // Clock.
@@ -185,13 +189,8 @@ void SdlPlatform::SetDisplayMode() {
   }
   fullscreen_ = !options_.windowed;
 
-  // The window size also serves when full screen is left with Alt+Enter: twice the picture
-  // when the desktop has room for it.
-  int scale = 1;
-  SDL_Rect usable;
-  if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
-    scale = std::clamp(std::min(usable.w / kScreenWidth, (usable.h - 64) / kScreenHeight), 1, 2);
-  }
+  // The window size also serves when full screen is left with Alt+Enter.
+  const int scale = WindowScale();
   // Created hidden: a start-up that fails later never flashes a window.
   Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
   if (fullscreen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
@@ -354,6 +353,38 @@ void SdlPlatform::ApplyCursor() {
   SDL_ShowCursor(!cursorShown_ && fullscreen_ ? SDL_DISABLE : SDL_ENABLE);
 }
 
+int SdlPlatform::WindowScale() const {
+  // Unless the player chose a scale: twice the picture when the desktop has room for it.
+  if (options_.windowScale > 0) return options_.windowScale;
+  int scale = 1;
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+    scale = std::clamp(std::min(usable.w / kScreenWidth, (usable.h - 64) / kScreenHeight), 1, 2);
+  }
+  return scale;
+}
+
+void SdlPlatform::SetWindowMode(bool fullscreen, int scale) {
+  // Only a change of what was asked acts: a window the player resized, or full screen switched
+  // with Alt+Enter, stays as it is when the same mode is asked again.
+  const bool changed = fullscreen == options_.windowed || scale != options_.windowScale;
+  options_.windowed = !fullscreen;
+  options_.windowScale = scale;
+  if (!window_ || !changed) return;
+  if (fullscreen != fullscreen_) ToggleFullscreen();
+  if (!fullscreen_) {
+    const int s = WindowScale();
+    SDL_SetWindowSize(window_, kScreenWidth * s, kScreenHeight * s);
+    redraw_ = true;
+  }
+}
+
+void SdlPlatform::SetVolumes(int music, int effects) {
+  effectsVolume_ = std::clamp(effects, 0, 10) * MIX_MAX_VOLUME / 10;
+  if (audioOpen_) Mix_Volume(-1, effectsVolume_);
+  music_.SetVolume(music);
+}
+
 void SdlPlatform::ToggleFullscreen() {
   if (!window_) return;
   const bool want = !fullscreen_;
@@ -394,6 +425,7 @@ void SdlPlatform::OpenSoundDevice() {
   }
   audioOpen_ = true;
   Mix_AllocateChannels(kSoundSlots);
+  Mix_Volume(-1, effectsVolume_);
   int rate = 44100, channels = 2;
   Uint16 format = 0;
   Mix_QuerySpec(&rate, &format, &channels);

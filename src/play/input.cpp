@@ -1,4 +1,5 @@
 // Keyboard snapshot, joystick probe and reads, and the wait for a fresh key press.
+#include "platform/key_names.h"
 #include "shell/form1.h"
 
 namespace quelmire {
@@ -9,6 +10,38 @@ void Form1::GetKeyboardState() {
   uint8_t keys[256];
   ApiResult = I32(platform_.GetKeyboardState(keys));
   for (int i = 0; i <= 255; ++i) KeyState(i) = keys[i];
+}
+
+bool Form1::ActionDown(Action a) const {
+  for (uint8_t k : GameSettings.keys[static_cast<size_t>(a)]) {
+    if (KeyDown(k)) return true;
+  }
+  return false;
+}
+
+bool Form1::ConfirmKeyDown() const {
+  return KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || ActionDown(Action::Jump);
+}
+
+bool Form1::IsMenuKey(int k) {
+  return k == vk::Up || k == vk::Down || k == vk::Left || k == vk::Right || k == vk::Z ||
+         k == vk::Space || k == vk::Enter || k == vk::Escape;
+}
+
+bool Form1::OptionsKeyDown() const {
+  for (uint8_t k : GameSettings.keys[static_cast<size_t>(Action::Options)]) {
+    if (KeyDown(k) && !IsMenuKey(k)) return true;
+  }
+  return false;
+}
+
+String Form1::KeyLabel(Action a, const String& text) const {
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on chained operator+.
+  String label = U"[";
+  label += FromUtf8(platform::KeyName(GameSettings.keys[static_cast<size_t>(a)].front()));
+  label += U"]:";
+  label += text;
+  return label;
 }
 
 void Form1::InitJoystick() {
@@ -60,13 +93,13 @@ void Form1::WaitForKey() {
   // Release phase: wait until the keys of the last action are up.
   do {
     pass();
-  } while (down != False || KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || KeyDown(vk::Right) ||
-           KeyDown(vk::Up) || KeyDown(vk::Down));
+  } while (down != False || ConfirmKeyDown() || KeyDown(vk::Right) || KeyDown(vk::Up) ||
+           KeyDown(vk::Down));
   // Press phase. Left and Escape do not count.
   do {
     pass();
-  } while (!(down != False || KeyDown(vk::Z) || KeyDown(vk::Down) || KeyDown(vk::Right) || KeyDown(vk::Up) ||
-             KeyDown(vk::Space) || KeyDown(vk::Enter)));
+  } while (!(down != False || ConfirmKeyDown() || KeyDown(vk::Down) || KeyDown(vk::Right) ||
+             KeyDown(vk::Up)));
 }
 
 }  // namespace quelmire

@@ -6,8 +6,6 @@
 
 namespace quelmire {
 
-namespace vk = platform::vk;
-
 void Form1::Timer1_Timer() {
   DoEvents();
   GetKeyboardState();
@@ -52,17 +50,19 @@ void Form1::Timer1_Timer() {
   }
   FrameCount = FrameCount >= 191 ? 0 : FrameCount + 1;
 
-  if ((KeyDown(vk::Escape) && EscLatch != False) || (JoyButton(9) && KeyLatch(6) != False)) {
+  const int statusButton = GameSettings.padButtons[2];
+  if ((ActionDown(Action::Status) && EscLatch != False) ||
+      (JoyButton(statusButton) && KeyLatch(6) != False)) {
     ShowPauseMenu();
   }
-  EscLatch = KeyDown(vk::Escape) ? False : True;
-  KeyLatch(6) = JoyButton(9) ? False : True;
+  EscLatch = ActionDown(Action::Status) ? False : True;
+  KeyLatch(6) = JoyButton(statusButton) ? False : True;
 
   // Independent tests: more than one may act in the same tick.
   if (EndingFlag != 0) PlayEnding();
   if (Life < 1) PlayGameOver();
-  if (KeyDown(vk::Q)) QuitGame();
-  if (KeyDown(vk::T)) {
+  if (ActionDown(Action::Quit)) QuitGame();
+  if (ActionDown(Action::Title)) {
     Timer1.Enabled = false;
     Timer2.Enabled = true;
   }

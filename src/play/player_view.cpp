@@ -13,7 +13,7 @@ constexpr int kLastViewRow = 252;
 }  // namespace
 
 void Form1::PlayerLookDown() {
-  const bool down = KeyDown(platform::vk::Down) || JoyDirDown(2);
+  const bool down = ActionDown(Action::LookDown) || JoyDirDown(2);
   const Integer before = LookPx;
   // Near the bottom of the maze the look stops at the last row the view can show.
   if (down && LookRow < 5 && Obj(0).Y + LookRow < kLastViewRow) {

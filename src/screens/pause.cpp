@@ -5,14 +5,13 @@
 
 namespace quelmire {
 
-namespace vk = platform::vk;
-
 void Form1::ShowPauseMenu() {
-  Integer button9 = 9, button = False;
+  Integer statusButton = static_cast<Integer>(GameSettings.padButtons[2]), button = False;
   auto escapeHeld = [&] {
-    JoystickButtonDown(button9, button);
-    return KeyDown(vk::Escape) || button != False;
+    JoystickButtonDown(statusButton, button);
+    return ActionDown(Action::Status) || button != False;
   };
+
   // The press that opened the screen must be released before a new one can close it.
   auto waitForRelease = [&] {
     do {
@@ -80,15 +79,20 @@ void Form1::ShowPauseMenu() {
       }
     }
 
-    DrawText(*BackBuffer, 48, 420, U"[T]:タイトル画面に戻る");
-    DrawText(*BackBuffer, 48, 440, U"[Q]:ゲーム終了");
+    DrawText(*BackBuffer, 48, 400, KeyLabel(Action::Options, U"オプション"));
+    DrawText(*BackBuffer, 48, 420, KeyLabel(Action::Title, U"タイトル画面に戻る"));
+    DrawText(*BackBuffer, 48, 440, KeyLabel(Action::Quit, U"ゲーム終了"));
 
     Flip();
     Sleep(48);
     DoEvents();
     GetKeyboardState();
-    if (KeyDown(vk::Q)) QuitGame();
-    if (KeyDown(vk::T)) {
+    if (ActionDown(Action::Quit)) QuitGame();
+    if (OptionsKeyDown()) {
+      ShowOptions();
+      continue;
+    }
+    if (ActionDown(Action::Title)) {
       Timer1.Enabled = false;
       Timer2.Enabled = true;
       break;

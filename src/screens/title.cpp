@@ -93,7 +93,11 @@ void Form1::Timer2_Timer() {
   SetForeColor(*BackBuffer, 0);
   DrawText(*BackBuffer, kMenuX + 1, kMenuY + 1, U"NEW GAME");
   DrawText(*BackBuffer, kMenuX + 1, kMenuY + 1 + 80, U"QUIT");
+  // The options key, in one small line above the place of a save file's report.
+  const String optionsLine = KeyLabel(Action::Options, U"オプション");
+  DrawText(*BackBuffer, 9, 433, optionsLine);
   SetForeColor(*BackBuffer, kWhite);
+  DrawText(*BackBuffer, 8, 432, optionsLine);
   DrawText(*BackBuffer, kMenuX, kMenuY, U"NEW GAME");
   DrawText(*BackBuffer, kMenuX, kMenuY + 80, U"QUIT");
 
@@ -123,9 +127,12 @@ void Form1::Timer2_Timer() {
       } else if (delta == 0) {
         held = false;
       }
+      if (OptionsKeyDown()) {
+        ShowOptions();
+        continue;
+      }
       JoystickButtonDown(button1, button);
-      const bool confirm =
-          KeyDown(vk::Z) || KeyDown(vk::Space) || KeyDown(vk::Enter) || button != False;
+      const bool confirm = ConfirmKeyDown() || button != False;
       if (!confirm) confirmLatched = false;
       if (confirm && !confirmLatched && SlotExists(cursor) == 1) break;
     }

@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 #include "shell/basic.h"
+#include "shell/settings.h"
 
 namespace quelmire {
 
@@ -68,6 +69,16 @@ class Form1 {
   void JoystickButtonDown(Integer& n, Integer& down);
   void GetKeyboardState();
   bool KeyDown(int vk) const { return (KeyState(vk) & 128) != 0; }
+  // Any key of the action is down in KeyState.
+  bool ActionDown(Action a) const;
+  // The menus' confirm: Z, Space, Enter, or a key of the jump action.
+  bool ConfirmKeyDown() const;
+  // A key of the options action is down that is none of the menus' own keys (the arrows, Z,
+  // Space, Enter, Escape): those keep moving and confirming, and close the options screen.
+  bool OptionsKeyDown() const;
+  static bool IsMenuKey(int vk);
+  // "[KEY]:text", naming the first key of the action, as the status screen and the title do.
+  String KeyLabel(Action a, const String& text) const;
   void WaitForKey();
 
   // ---- World: maze and room files, the map buffer and the play view ----
@@ -205,6 +216,11 @@ class Form1 {
   void ShowCreditScene(Integer maze, Integer x, Integer y, const String& heading,
                        const String& names);
   void PlayGameOver();
+  // The options screen: volumes, display, language and keys; changes apply at once and are
+  // written to the settings file as it closes.
+  void ShowOptions();
+  // Hands the volumes and the display settings to the platform.
+  void ApplySettings();
   void FadePalette(const Integer& from, const Integer& to, const Integer& step);
   void FadeToWhite();
   void FadeFromWhite();
@@ -228,6 +244,16 @@ class Form1 {
   void SetForeColor(Surface& s, long rgb);
   void DrawText(Surface& s, int x, int y, const String& text);
   void Flip();
+
+  // ---- The player's settings ----
+  Settings GameSettings;
+  // The settings file (empty: never written, as in headless runs without a file) and what it
+  // held at start-up; the command line's choices are not written back unless the options
+  // screen changes them.
+  std::string SettingsPath;
+  Settings SettingsOnDisk;
+  // The report of the last failed write of the settings file; the options screen says it failed.
+  std::string SettingsError;
 
   // ================= Game state =================
   // Input

@@ -8,18 +8,23 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/close_signal.h"
 #include "platform/platform.h"
 #include "shell/form1.h"
+#include "shell/settings.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: quelmire [--windowed] [--no-sound] [--data DIR]\n"
-    "       quelmire --headless [--data DIR] [--input FILE] [--max-ms N]\n"
+    "usage: quelmire [--windowed | --fullscreen] [--no-sound] [--data DIR] [--settings FILE]\n"
+    "                [--lang ja|en]\n"
+    "       quelmire --headless [--data DIR] [--input FILE] [--max-ms N] [--settings FILE]\n"
+    "                [--lang ja|en]\n"
     "\n"
     "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
+    "  --fullscreen   play full screen, whatever the settings say\n"
     "  --no-sound     play without a sound device: effects and music are silent\n"
     "  --data DIR     the game folder holding bitmap/, wave/, midi/, map/ and the saves\n"
     "                 (default: the folder of the executable, or PREFIX/share/quelmire\n"
@@ -27,6 +32,10 @@ const char kUsage[] =
     "  --headless     run without window, sound or real time (tests, replays)\n"
     "  --input FILE   headless: the input script\n"
     "  --max-ms N     headless: end the run at N ms of virtual time (default 3600000)\n"
+    "  --settings FILE  the settings file (default: settings.ini in the game folder when it\n"
+    "                 can be written, else in $XDG_CONFIG_HOME/quelmire; headless runs read\n"
+    "                 and write one only when it is given)\n"
+    "  --lang ja|en   the language of the game's texts\n"
     "  --help         show this text\n";
 
 // The game folder when none is given: the executable's own folder (a build or a portable
@@ -62,6 +71,8 @@ int main(int argc, char** argv) {
   options.keepCloseSignal = true;
   bool headless = false;
   bool haveInput = false, haveMax = false;
+  bool haveWindowed = false, haveFullscreen = false;
+  std::string settingsFile, language;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -75,7 +86,15 @@ int main(int argc, char** argv) {
     } else if (arg == "--headless") {
       headless = true;
     } else if (arg == "--windowed") {
-      options.windowed = true;
+      haveWindowed = true;
+    } else if (arg == "--fullscreen") {
+      haveFullscreen = true;
+    } else if (arg == "--settings") {
+      if (!value(settingsFile)) return UsageFailure("--settings needs a file");
+    } else if (arg == "--lang") {
+      if (!value(language) || (language != "ja" && language != "en")) {
+        return UsageFailure("--lang needs ja or en");
+      }
     } else if (arg == "--no-sound") {
       options.sound = false;
     } else if (arg == "--data") {
@@ -100,14 +119,33 @@ int main(int argc, char** argv) {
   if (!headless && (haveInput || haveMax)) {
     return UsageFailure("--input and --max-ms go with --headless");
   }
-  if (headless && options.windowed) return UsageFailure("--windowed does not go with --headless");
+  if (headless && (haveWindowed || haveFullscreen)) {
+    return UsageFailure(std::string(haveWindowed ? "--windowed" : "--fullscreen") +
+                        " does not go with --headless");
+  }
+  if (haveWindowed && haveFullscreen) return UsageFailure("--windowed or --fullscreen, not both");
   if (options.dataDir.empty()) options.dataDir = DefaultGameFolder();
+
+  // The settings file, then the command line over it. A headless run keeps to the defaults
+  // unless given a file, so the same script plays the same on every machine.
+  if (settingsFile.empty() && !headless) settingsFile = quelmire::SettingsPathFor(options.dataDir);
+  std::vector<std::string> reports;
+  const quelmire::Settings onDisk = quelmire::LoadSettings(settingsFile, reports);
+  for (const std::string& r : reports) std::cerr << "quelmire: " << r << "\n";
+  quelmire::Settings settings = onDisk;
+  if (haveWindowed || haveFullscreen) settings.fullscreen = haveFullscreen;
+  if (!language.empty()) settings.language = language;
+  options.windowed = !settings.fullscreen;
+  options.windowScale = settings.windowScale;
 
   std::unique_ptr<platform::Platform> plat;
   try {
     plat = headless ? platform::CreateHeadlessPlatform(options)
                     : platform::CreateWindowedPlatform(options);
     auto form = std::make_unique<quelmire::Form1>(*plat, options.dataDir);
+    form->GameSettings = settings;
+    form->SettingsOnDisk = onDisk;
+    form->SettingsPath = settingsFile;
     plat->stateDumper = [f = form.get()] { return f->StateJson(); };
     try {
       form->Run();

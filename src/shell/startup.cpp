@@ -65,6 +65,7 @@ void Form1::Form_Load() {
 
   platform_.OpenSoundDevice();
   soundOpen_ = true;
+  ApplySettings();
   for (int slot = 0; slot <= 9; ++slot) {
     platform_.LoadSound(slot, AppPath(kSoundFiles[slot]));
     Sound(slot) = true;

@@ -108,15 +108,16 @@ std::string Form1::StateJson() const {
   j.Key("WorkPalette"), j.Palette(WorkPalette);
   j.Key("BasePalette"), j.Palette(BasePalette);
   j.Key("BltRect");
-  j.out += "{\"Left\":" + std::to_string(BltRect.Left) + ",\"Top\":" +
-           std::to_string(BltRect.Top) + ",\"Right\":" + std::to_string(BltRect.Right) +
+  j.out += "{\"Left\":" + std::to_string(BltRect.Left) + ",\"Top\":" + std::to_string(BltRect.Top) +
+           ",\"Right\":" + std::to_string(BltRect.Right) +
            ",\"Bottom\":" + std::to_string(BltRect.Bottom) + '}';
   j.Key("ColorKey");
-  j.out += "{\"low\":" + std::to_string(ColorKey.low) + ",\"high\":" +
-           std::to_string(ColorKey.high) + '}';
+  j.out += "{\"low\":" + std::to_string(ColorKey.low) +
+           ",\"high\":" + std::to_string(ColorKey.high) + '}';
   j.Key("Sound"), j.List(Sound, [&](bool b) { j.Bool(b); });
   j.Key("Timer1"), j.Bool(Timer1.Enabled);
   j.Key("Timer2"), j.Bool(Timer2.Enabled);
+  j.Key("Language"), j.Text(FromUtf8(GameSettings.language));
   return j.out;
 }
 
