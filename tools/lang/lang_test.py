@@ -18,6 +18,7 @@ LAYOUTS = [
     ('{r}      ' + 'word ' * 7, ['', '      word word word word word word', '      word']),
     ('ひらがな' * 5, ['ひらがな' * 4 + 'ひら', 'がな']),      # full-width takes two cells
     ('{fa}{b}Brave{w} rabbit{i05}', ['Brave rabbit']),         # controls do not print
+    ('x' * 32 + ' {b}Key{w}.', ['x' * 32, 'Key.']),          # a colour change keeps a word whole
 ]
 
 # (original, translation, what the check says, or None)

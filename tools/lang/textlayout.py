@@ -7,7 +7,8 @@ the font's own widths: a half-width glyph takes one cell of 8 pixels, a full-wid
 
 A line holds 36 cells. Words go on a line while they fit; a word that does not fit starts
 the next line, at the indent (the blanks) its paragraph began with; a word longer than a line
-is cut at the line's end. Punctuation belongs to its word, so it is never carried alone.
+is cut at the line's end. Punctuation belongs to its word, so it is never carried alone, and a
+colour change inside a word ("{b}Key{w}.") does not split it.
 """
 import re
 
@@ -39,32 +40,34 @@ def tokens(text):
 
 def lay_out(text):
     """The lines of the text as lists of characters (controls left out), in the game's rule."""
-    lines = [[]]
-    indent = 0
-    at_start = True   # no word placed yet in this paragraph
+    items = []   # characters, and controls as ('ctl', letters)
     for kind, t in tokens(text):
-        if kind == 'ctl':
-            if t == 'r':
-                lines.append([])
-                indent, at_start = 0, True
-            continue
-        i = 0
-        while i < len(t):
-            if t[i] == ' ':
-                if at_start:
-                    indent += 1
-                if lines[-1] or at_start:
-                    lines[-1].append(' ')
-                i += 1
-                continue
+        items.extend([(kind, t)] if kind == 'ctl' else list(t))
+    lines, used, indent, at_start = [[]], 0, 0, True
+    i = 0
+    while i < len(items):
+        item = items[i]
+        if item == ('ctl', 'r'):
+            lines.append([])
+            used, indent, at_start = 0, 0, True
+            i += 1
+        elif isinstance(item, tuple):
+            i += 1
+        elif item == ' ':
+            if at_start:
+                indent += 1
+            if used or at_start:
+                lines[-1].append(' ')
+                used += 1
+            i += 1
+        else:
+            # a word runs up to a blank or a new line; colour changes inside it do not end it
             j = i
-            while j < len(t) and t[j] != ' ':
+            while j < len(items) and items[j] != ' ' and items[j] != ('ctl', 'r'):
                 j += 1
-            word = t[i:j]
+            word = [c for c in items[i:j] if not isinstance(c, tuple)]
             at_start = False
-            used = sum(cells(c) for c in lines[-1])
-            need = sum(cells(c) for c in word)
-            if used + need > LINE_CELLS and used > indent:
+            if used + sum(cells(c) for c in word) > LINE_CELLS and used > indent:
                 lines.append([' '] * indent)
                 used = indent
             for c in word:
