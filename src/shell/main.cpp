@@ -16,11 +16,12 @@
 namespace {
 
 const char kUsage[] =
-    "usage: quelmire [--windowed] [--no-sound] [--data DIR]\n"
-    "       quelmire --headless [--data DIR] [--input FILE] [--max-ms N]\n"
+    "usage: quelmire [--windowed] [--no-sound] [--lang en|ja] [--data DIR]\n"
+    "       quelmire --headless [--lang en|ja] [--data DIR] [--input FILE] [--max-ms N]\n"
     "\n"
     "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
     "  --no-sound     play without a sound device: effects and music are silent\n"
+    "  --lang en|ja   the language of the texts (default ja; en reads lang/en.mo)\n"
     "  --data DIR     the game folder holding bitmap/, wave/, midi/, map/ and the saves\n"
     "                 (default: the folder of the executable, or PREFIX/share/quelmire\n"
     "                 for a game installed as PREFIX/bin/quelmire)\n"
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
   options.keepCloseSignal = true;
   bool headless = false;
   bool haveInput = false, haveMax = false;
+  std::string language = "ja";
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -78,6 +80,10 @@ int main(int argc, char** argv) {
       options.windowed = true;
     } else if (arg == "--no-sound") {
       options.sound = false;
+    } else if (arg == "--lang") {
+      if (!value(language) || (language != "en" && language != "ja")) {
+        return UsageFailure("--lang needs en or ja");
+      }
     } else if (arg == "--data") {
       if (!value(options.dataDir)) return UsageFailure("--data needs a folder");
     } else if (arg == "--input") {
@@ -108,6 +114,9 @@ int main(int argc, char** argv) {
     plat = headless ? platform::CreateHeadlessPlatform(options)
                     : platform::CreateWindowedPlatform(options);
     auto form = std::make_unique<quelmire::Form1>(*plat, options.dataDir);
+    if (std::string error; !form->UseLanguage(language, error)) {
+      std::cerr << "quelmire: " << error << "; playing in Japanese\n";
+    }
     plat->stateDumper = [f = form.get()] { return f->StateJson(); };
     try {
       form->Run();
