@@ -42,7 +42,7 @@ TEST(TranslatedLayout, WordsWrapAtTheirLineKeepingIndentAndPunctuation) {
 
 TEST(Languages, EnglishFromTheBuiltCatalogueAndJapaneseWhenItCannotBeRead) {
   Scene s;
-  s.Make();
+  s.Load();
   auto& f = s.f();
   std::string error;
   ASSERT_TRUE(f.UseLanguage("en", error)) << error;
