@@ -49,7 +49,7 @@ TEST(Languages, EnglishFromTheBuiltCatalogueAndJapaneseWhenItCannotBeRead) {
   EXPECT_EQ(f.Tr(U"r　水の溜まる音がする。"), U"{r}  I hear water pooling.");
   EXPECT_EQ(f.Tr(U"not in the catalogue"), U"not in the catalogue");
   EXPECT_EQ(f.TranslatedItemMessage(8),
-            U"{r}      Found {b}Gold Heart{w}!{i08}{r}      My life grew by 3!");
+            U"{r}      Found {b}Gold Heart{w}!{i08}{r}      My max life went up by 3!");
 
   // A catalogue cut short is refused whole, and the game plays on in Japanese.
   const std::string mo = ReadFile(s.dir / "lang/en.mo");
