@@ -66,47 +66,57 @@ TEST(Routes, ReplayThroughEveryCheckpoint) {
     const size_t last = text.find_last_not_of('\n');
     const std::string end = text.substr(text.rfind('\n', last) + 1, last - text.rfind('\n', last));
     ASSERT_EQ(end.find('#'), std::string::npos) << "the recording did not finish: " << end;
-    TempDir dir;
-    CopyGameData(dir.path());
-    // A route that loads a game starts with its save in slot 1, as the recorder gave it.
-    const std::string load = "load game from ";
-    if (const size_t at = text.find(": " + load); at != std::string::npos) {
-      const size_t from = at + 2 + load.size();
-      fs::copy_file(SourceDir() / "tests/routes" / text.substr(from, text.find('\n', from) - from),
-                    dir / "savedata1.sav");
-    }
-    const std::string cmd =
-        "cd '" + dir.path().string() + "' && '" + (BuiltGameDir() / "quelmire").string() +
-        "' --headless --data . --input '" + script.string() + "' 2>err.txt >/dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << ReadFile(dir / "err.txt");
-    std::istringstream lines(text);
-    int checkpoints = 0;
-    Json lastDump;
-    for (std::string line; std::getline(lines, line);) {
-      // The ending's tally: its screen was shot, and the state there makes the percentage
-      // the recording saw.
-      if (const size_t shot = line.find(" screenshot tally.png  # tally ");
-          shot != std::string::npos) {
-        SCOPED_TRACE(line);
-        EXPECT_TRUE(fs::exists(dir / "tally.png"));
-        EXPECT_EQ(TallyPercent(lastDump), std::stol(line.substr(shot + 31)));
-        continue;
+    // The whole game replays in English as well: the same inputs reach the same places.
+    const std::vector<std::string> languages = script.filename() == "complete.txt"
+                                                   ? std::vector<std::string>{"ja", "en"}
+                                                   : std::vector<std::string>{"ja"};
+    for (const std::string& lang : languages) {
+      SCOPED_TRACE("--lang " + lang);
+      TempDir dir;
+      CopyGameData(dir.path());
+      // A route that loads a game starts with its save in slot 1, as the recorder gave it.
+      const std::string load = "load game from ";
+      if (const size_t at = text.find(": " + load); at != std::string::npos) {
+        const size_t from = at + 2 + load.size();
+        fs::copy_file(
+            SourceDir() / "tests/routes" / text.substr(from, text.find('\n', from) - from),
+            dir / "savedata1.sav");
       }
-      const size_t state = line.find(" state "), expect = line.find("# expect ");
-      if (state == std::string::npos || expect == std::string::npos) continue;
-      const std::string file = line.substr(state + 7, line.find(' ', state + 7) - state - 7);
-      SCOPED_TRACE(line);
-      ++checkpoints;
-      ASSERT_TRUE(fs::exists(dir / file)) << "the run ended before this checkpoint";
-      lastDump = ParseDump(ReadFile(dir / file));
-      EXPECT_EQ(Measure(lastDump), line.substr(expect + 9));
-    }
-    EXPECT_GT(checkpoints, 0);
-    // The save a route leaves in slot 1 is where the next act's route starts: the replay
-    // writes it byte for byte.
-    const fs::path endSave = fs::path(script).replace_extension().string() + "-end.sav";
-    if (fs::exists(endSave)) {
-      EXPECT_EQ(ReadFile(dir / "savedata1.sav"), ReadFile(endSave)) << endSave;
+      const std::string cmd = "cd '" + dir.path().string() + "' && '" +
+                              (BuiltGameDir() / "quelmire").string() +
+                              "' --headless --data . --lang " + lang + " --input '" +
+                              script.string() + "' 2>err.txt >/dev/null";
+      ASSERT_EQ(std::system(cmd.c_str()), 0) << ReadFile(dir / "err.txt");
+      ASSERT_EQ(ReadFile(dir / "err.txt").find("playing in Japanese"), std::string::npos);
+      std::istringstream lines(text);
+      int checkpoints = 0;
+      Json lastDump;
+      for (std::string line; std::getline(lines, line);) {
+        // The ending's tally: its screen was shot, and the state there makes the percentage
+        // the recording saw.
+        if (const size_t shot = line.find(" screenshot tally.png  # tally ");
+            shot != std::string::npos) {
+          SCOPED_TRACE(line);
+          EXPECT_TRUE(fs::exists(dir / "tally.png"));
+          EXPECT_EQ(TallyPercent(lastDump), std::stol(line.substr(shot + 31)));
+          continue;
+        }
+        const size_t state = line.find(" state "), expect = line.find("# expect ");
+        if (state == std::string::npos || expect == std::string::npos) continue;
+        const std::string file = line.substr(state + 7, line.find(' ', state + 7) - state - 7);
+        SCOPED_TRACE(line);
+        ++checkpoints;
+        ASSERT_TRUE(fs::exists(dir / file)) << "the run ended before this checkpoint";
+        lastDump = ParseDump(ReadFile(dir / file));
+        EXPECT_EQ(Measure(lastDump), line.substr(expect + 9));
+      }
+      EXPECT_GT(checkpoints, 0);
+      // The save a route leaves in slot 1 is where the next act's route starts: the replay
+      // writes it byte for byte.
+      const fs::path endSave = fs::path(script).replace_extension().string() + "-end.sav";
+      if (fs::exists(endSave)) {
+        EXPECT_EQ(ReadFile(dir / "savedata1.sav"), ReadFile(endSave)) << endSave;
+      }
     }
   }
   EXPECT_GT(routes, 0);

@@ -35,7 +35,7 @@ TempDir::~TempDir() {
 }
 
 void CopyGameData(const fs::path& dir) {
-  for (const char* sub : {"bitmap", "wave", "midi", "map"}) {
+  for (const char* sub : {"bitmap", "wave", "midi", "map", "lang"}) {
     fs::create_directories(dir / sub);
     if (fs::exists(BuiltGameDir() / sub))
       fs::copy(BuiltGameDir() / sub, dir / sub, fs::copy_options::recursive);

@@ -6,7 +6,7 @@ pkgs=(
   build-essential cmake pkg-config git
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev
   fonts-ipafont-gothic fluid-soundfont-gm timgm6mb-soundfont
-  abcmidi python3
+  abcmidi python3 gettext
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool

@@ -1,5 +1,6 @@
 // The message window: the current scene, a frame, and the whole text at once in 16-pixel
 // cells, with inline control letters for colour, line breaks, the portrait and an item icon.
+#include "events/message_layout.h"
 #include "shell/form1.h"
 
 namespace quelmire {
@@ -17,6 +18,13 @@ constexpr int kLastCellX = 432;
 }  // namespace
 
 void Form1::ShowMessage(const String& text) {
+  if (Translated()) {
+    const String translation = Tr(text);
+    if (translation != text) {
+      ShowTranslatedMessage(translation, text);
+      return;
+    }
+  }
   DrawPlayScreen();
   if (InStr(1, text, U"スイッチを押した") > 0) PlaySound(9);
 
@@ -74,6 +82,41 @@ void Form1::ShowMessage(const String& text) {
   WaitForKey();
   // The key that closed the window is still down: for the rest of the tick it is held, not a
   // fresh press that would make her jump or read the sign under her.
+  RefreshPlayLatches();
+}
+
+void Form1::ShowTranslatedMessage(const String& text, const String& original) {
+  DrawPlayScreen();
+  if (InStr(1, original, U"スイッチを押した") > 0) PlaySound(9);
+
+  BltRect = {0, 0, 320, 128};
+  BltFast(*BackBuffer, 160, 64, *CharSurface(1), true);
+  SetForeColor(*BackBuffer, kWhite);
+  for (const MessagePiece& p : LayOutTranslated(text)) {
+    switch (p.kind) {
+      case MessagePiece::kGlyph:
+        DrawText(*BackBuffer, p.x, p.y, String(1, p.glyph));
+        break;
+      case MessagePiece::kColour:
+        SetForeColor(*BackBuffer, p.colour == U'b'   ? kLightBlue
+                                  : p.colour == U'c' ? kLightRed
+                                                     : kWhite);
+        break;
+      case MessagePiece::kPortrait:
+        BltRect = {0, 360, 128, 488};
+        BltFast(*BackBuffer, 32, 64, *CharSurface(1), true);
+        break;
+      case MessagePiece::kIcon: {
+        const int32_t left = static_cast<int32_t>(Mod(p.icon, 21) * 32);
+        const int32_t top = p.icon <= 20 ? 288 : 416;
+        BltRect = {left, top, left + 32, top + 32};
+        BltFast(*BackBuffer, 180, 76, *CharSurface(0), true);
+        break;
+      }
+    }
+  }
+  Flip();
+  WaitForKey();
   RefreshPlayLatches();
 }
 

@@ -57,7 +57,7 @@ void Form1::RunSavePrompt() {
           Sleep(800);
         } else {
           // The old save is still whole; say so and play on.
-          const String line = U"セーブできませんでした。";
+          const String line = Tr(U"セーブできませんでした。");
           const int y = 110 + 80 * selection;
           SetForeColor(screen, 0);
           DrawText(screen, 369, y + 1, line);

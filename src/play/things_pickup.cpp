@@ -16,6 +16,29 @@ String Form1::ItemMessage(Integer n) const {
   return m;
 }
 
+namespace {
+
+// The text with its "{0}" filled in.
+String FillIn(String s, const String& value) {
+  const size_t at = s.find(U"{0}");
+  return at == String::npos ? s : s.replace(at, 3, value);
+}
+
+}  // namespace
+
+// The pick-up message in the language played; empty when its template has no translation.
+String Form1::TranslatedItemMessage(Integer n) const {
+  const String pickup = U"r\u3000\u3000\u3000b{0}wをr\u3000\u3000\u3000手に入れた。";
+  const String lifeUp = U"r\u3000\u3000\u3000ライフの上限が{0}増えた。";
+  String m = Tr(pickup);
+  if (m == pickup) return U"";
+  String number = FromUtf8(std::to_string(n));
+  if (number.size() < 2) number = U"0" + number;
+  m = FillIn(m, Tr(ItemName(n))) + U"{i" + number + U"}";
+  if (n == 8 || n == 9) m += FillIn(Tr(lifeUp), n == 8 ? U"3" : U"1");
+  return m;
+}
+
 void Form1::PickUpItem(int i) {
   ObjRecord& t = Obj(i);
   if (t.Kind > 147) {
@@ -36,7 +59,14 @@ void Form1::PickUpItem(int i) {
   const bool shows = t.Kind > 20;
   const Integer x = t.X, y = t.Y;
   t.Kind = 0;
-  if (shows) ShowMessage(m);
+  if (shows) {
+    const String translated = Translated() ? TranslatedItemMessage(n) : U"";
+    if (translated.empty()) {
+      ShowMessage(m);
+    } else {
+      ShowTranslatedMessage(translated, m);
+    }
+  }
 
   int j = 1;
   while (j < 511 && TakenList(j) != U"") ++j;

@@ -75,7 +75,7 @@ void Form1::PlayEnding() {
 
   SetForeColor(*PrimarySurface, 0);
   for (const StoryLine& line : kStory) {
-    DrawText(*PrimarySurface, 60, line.y, line.text);
+    DrawText(*PrimarySurface, 60, line.y, Tr(line.text));
     Sleep(2000);
   }
   FadePalette(16, 0, -1);
@@ -97,11 +97,14 @@ void Form1::PlayEnding() {
   const Tally t = CountTally(*this);
   SetForeColor(*PrimarySurface, 0xFFFFFF);
   DrawText(*PrimarySurface, 200, 120,
-           U"クリスタル：" + NumberText(static_cast<double>(t.crystals)));
-  DrawText(*PrimarySurface, 200, 140, U"　　オーブ：" + NumberText(static_cast<double>(t.orbs)));
-  DrawText(*PrimarySurface, 200, 160, U"　　　　鍵：" + NumberText(static_cast<double>(t.keys)));
-  DrawText(*PrimarySurface, 200, 180, U"最大ライフ：" + NumberText(static_cast<double>(t.lifeMax)));
-  DrawText(*PrimarySurface, 200, 220, U"　　達成度：" + NumberText(t.percent) + U"%");
+           Tr(U"クリスタル：") + NumberText(static_cast<double>(t.crystals)));
+  DrawText(*PrimarySurface, 200, 140,
+           Tr(U"　　オーブ：") + NumberText(static_cast<double>(t.orbs)));
+  DrawText(*PrimarySurface, 200, 160,
+           Tr(U"　　　　鍵：") + NumberText(static_cast<double>(t.keys)));
+  DrawText(*PrimarySurface, 200, 180,
+           Tr(U"最大ライフ：") + NumberText(static_cast<double>(t.lifeMax)));
+  DrawText(*PrimarySurface, 200, 220, Tr(U"　　達成度：") + NumberText(t.percent) + U"%");
 
   MusicOn = False;
   WaitForKey();

@@ -64,7 +64,7 @@ String Value(const Settings& s, int row) {
     case kScreen:
       return s.fullscreen ? U"フルスクリーン" : U"ウィンドウ";
     case kScale:
-      return s.windowScale == 0 ? U"自動" : Mid(Str(s.windowScale), 2) + U" 倍";
+      return s.windowScale == 0 ? U"自動" : Mid(Str(s.windowScale), 2);
     case kLanguage:
       return s.language == "en" ? U"English" : U"日本語";
     case kDefaultsRow:
@@ -147,21 +147,25 @@ void Form1::ShowOptions() {
       for (int x = (y & 1); x < platform::kScreenWidth; x += 1 + (y & 1)) screen.At(x, y) = dark;
     }
     SetForeColor(screen, kWhite);
-    DrawText(screen, kLeft - 16, 36, U"オプション");
+    DrawText(screen, kLeft - 16, 36, Tr(U"オプション"));
     for (int r = 0; r < kRows; ++r) {
       const int y = kTop + kStep * r + (r >= kFirstKey ? 8 : 0) + (r >= kDefaultsRow ? 8 : 0);
       SetForeColor(screen, r == row ? kYellow : kWhite);
-      DrawText(screen, kLeft, y, (r == row ? U"＞" : U"　") + Label(r));
-      const String value =
-          (capturing && r == row) ? String(U"新しいキーを押してください") : Value(GameSettings, r);
+      DrawText(screen, kLeft, y, (r == row ? U"＞" : U"　") + Tr(Label(r)));
+      String value =
+          (capturing && r == row) ? Tr(U"新しいキーを押してください") : Tr(Value(GameSettings, r));
+      if (r == kScale && GameSettings.windowScale != 0) {
+        value += U' ';  // piece by piece: GCC 12 warns falsely (-Wrestrict) on operator+
+        value += Tr(U"倍");
+      }
       const bool stepped = r < kFirstKey;
       DrawText(screen, kValueX, y, stepped ? U"＜ " + value + U" ＞" : value);
     }
     SetForeColor(screen, kWhite);
-    DrawText(screen, kLeft - 16, 452, U"↑↓:選ぶ  ←→:変える  Enter:キーを決める  Esc:閉じる");
+    DrawText(screen, kLeft - 16, 452, Tr(U"↑↓:選ぶ  ←→:変える  Enter:キーを決める  Esc:閉じる"));
     if (!SettingsError.empty()) {
       SetForeColor(screen, kLightRed);
-      DrawText(screen, kLeft - 16, 432, U"設定を保存できませんでした。[Enter]");
+      DrawText(screen, kLeft - 16, 432, Tr(U"設定を保存できませんでした。[Enter]"));
     }
     screen.Touch();
   };
@@ -193,6 +197,14 @@ void Form1::ShowOptions() {
     } else if (left != right && StepValue(GameSettings, row, left ? -1 : 1)) {
       ApplySettings();
       if (row == kEffects) PlaySound(9);  // the new volume, heard
+      if (row == kLanguage) {
+        // The screen itself turns to the language chosen; one without its catalogue stays
+        // Japanese.
+        if (std::string error; !UseLanguage(GameSettings.language, error)) {
+          std::cerr << "quelmire: " << error << "\n";
+          GameSettings.language = "ja";
+        }
+      }
     } else if (confirm && row == kCloseRow) {
       break;
     } else if (confirm && row == kDefaultsRow) {

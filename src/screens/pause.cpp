@@ -39,7 +39,7 @@ void Form1::ShowPauseMenu() {
     BltFast(*BackBuffer, 32, 48, sheet0, true);
 
     // Crystals: the count as three digits.
-    DrawText(*BackBuffer, 8, 82, U"クリスタル");
+    DrawText(*BackBuffer, 8, 82, Tr(U"クリスタル"));
     BltRect = {180, 168, 198, 192};
     BltFast(*BackBuffer, 64, 55, sheet1, true);
     static const int kPow10[] = {1, 10, 100, 1000};
@@ -60,7 +60,7 @@ void Form1::ShowPauseMenu() {
       if (ItemCount(e) != 0) {
         BltRect = {32 * e, 256 + 32 * a, 32 * e + 32, 288 + 32 * a};
         BltFast(*BackBuffer, x + 16, y + 6, sheet0, true);
-        DrawText(*BackBuffer, x - 1, y + 40, ItemName(e));
+        DrawText(*BackBuffer, x - 1, y + 40, Tr(ItemName(e)));
       }
     }
 
@@ -75,13 +75,13 @@ void Form1::ShowPauseMenu() {
         const int top = (f <= 20 ? 256 : 384) + 32 * a;
         BltRect = {left, top, left + 32, top + 32};
         BltFast(*BackBuffer, x, m + 64, sheet0, true);
-        DrawText(*BackBuffer, x + 36, m + 79, ItemName(f));
+        DrawText(*BackBuffer, x + 36, m + 79, Tr(ItemName(f)));
       }
     }
 
-    DrawText(*BackBuffer, 48, 400, KeyLabel(Action::Options, U"オプション"));
-    DrawText(*BackBuffer, 48, 420, KeyLabel(Action::Title, U"タイトル画面に戻る"));
-    DrawText(*BackBuffer, 48, 440, KeyLabel(Action::Quit, U"ゲーム終了"));
+    DrawText(*BackBuffer, 48, 400, KeyLabel(Action::Options, Tr(U"オプション")));
+    DrawText(*BackBuffer, 48, 420, KeyLabel(Action::Title, Tr(U"タイトル画面に戻る")));
+    DrawText(*BackBuffer, 48, 440, KeyLabel(Action::Quit, Tr(U"ゲーム終了")));
 
     Flip();
     Sleep(48);

@@ -20,6 +20,8 @@ constexpr long kLightRed = 0xB0B0FF;  // red in the low byte: (255, 176, 176)
 // The place of the one-line report on a save file that cannot be loaded: bottom left, clear
 // of the menu.
 constexpr platform::Rect kReportArea{0, 452, 490, 476};
+// The options key's line, above it.
+constexpr platform::Rect kOptionsLineArea{0, 428, 490, 452};
 
 // The cursor: a white outline around the item, drawn on the visible surface only.
 void DrawCursorBox(platform::Surface& s, int top) {
@@ -93,11 +95,19 @@ void Form1::Timer2_Timer() {
   SetForeColor(*BackBuffer, 0);
   DrawText(*BackBuffer, kMenuX + 1, kMenuY + 1, U"NEW GAME");
   DrawText(*BackBuffer, kMenuX + 1, kMenuY + 1 + 80, U"QUIT");
-  // The options key, in one small line above the place of a save file's report.
-  const String optionsLine = KeyLabel(Action::Options, U"オプション");
-  DrawText(*BackBuffer, 9, 433, optionsLine);
+  // The options key, in one small line above the place of a save file's report; drawn again
+  // when the options screen has changed the key or the language.
+  auto drawOptionsLine = [&] {
+    BltRect = kOptionsLineArea;
+    BltFast(*BackBuffer, kOptionsLineArea.Left, kOptionsLineArea.Top, *TitleSurface, false);
+    const String optionsLine = KeyLabel(Action::Options, Tr(U"オプション"));
+    SetForeColor(*BackBuffer, 0);
+    DrawText(*BackBuffer, 9, 433, optionsLine);
+    SetForeColor(*BackBuffer, kWhite);
+    DrawText(*BackBuffer, 8, 432, optionsLine);
+  };
+  drawOptionsLine();
   SetForeColor(*BackBuffer, kWhite);
-  DrawText(*BackBuffer, 8, 432, optionsLine);
   DrawText(*BackBuffer, kMenuX, kMenuY, U"NEW GAME");
   DrawText(*BackBuffer, kMenuX, kMenuY + 80, U"QUIT");
 
@@ -129,6 +139,10 @@ void Form1::Timer2_Timer() {
       }
       if (OptionsKeyDown()) {
         ShowOptions();
+        drawOptionsLine();
+        BltRect = {0, 0, 640, 480};
+        BltFast(*PrimarySurface, 0, 0, *BackBuffer, false);
+        DrawCursorBox(*PrimarySurface, 368 + 20 * cursor);
         continue;
       }
       JoystickButtonDown(button1, button);

@@ -2,12 +2,26 @@
 // every subsystem uses.
 #include "shell/form1.h"
 
+#include "platform/catalogue.h"
+
 namespace quelmire {
 
 Form1::Form1(platform::Platform& platform, std::string appPath)
     : platform_(platform), appPath_(std::move(appPath)) {
   while (appPath_.size() > 1 && appPath_.back() == '/') appPath_.pop_back();
   SaveFolder = appPath_;
+}
+
+bool Form1::UseLanguage(const std::string& code, std::string& error) {
+  catalogue_.clear();
+  if (code == "ja") return true;
+  return platform::ReadCatalogue(AppPath("\\lang\\" + code + ".mo"), catalogue_, error);
+}
+
+String Form1::Tr(const String& text) const {
+  if (catalogue_.empty()) return text;
+  const auto it = catalogue_.find(ToUtf8(text));
+  return it == catalogue_.end() ? text : FromUtf8(it->second);
 }
 
 std::string Form1::AppPath(const std::string& relative) const {

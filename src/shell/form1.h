@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/platform.h"
 #include "shell/basic.h"
@@ -113,6 +114,7 @@ class Form1 {
   void TouchThing(int i, Integer nx, Integer ny, Integer dx, Integer dy);
   void PickUpItem(int i);
   String ItemMessage(Integer n) const;
+  String TranslatedItemMessage(Integer n) const;
   void ThingBehaviour(int i, Integer& nx, Integer& ny, Integer dx, Integer dy);
   void WalkThing(int i, Integer& nx, Integer dx, Integer dy);
   void BounceThing(int i, Integer& ny);
@@ -161,6 +163,19 @@ class Form1 {
   // ---- Events: scripts, the message window, saving ----
   void RunEventScript(const String& script);
   void ShowMessage(const String& text);
+  // A text already in the language played, its control letters in braces ({r}, {b}, {fa},
+  // {i05}), laid out by words in the font's own widths.
+  void ShowTranslatedMessage(const String& text, const String& original);
+
+  // ---- Languages ----
+  // Plays in the language of code ("ja", the game's own, or one with a catalogue
+  // lang/CODE.mo in the game folder). False, and Japanese, with the reason in error when
+  // its catalogue cannot be read.
+  bool UseLanguage(const std::string& code, std::string& error);
+  // The text in the language played: its translation, or the text itself when it has none
+  // (or Japanese is played).
+  String Tr(const String& text) const;
+  bool Translated() const { return !catalogue_.empty(); }
   // A script entered while QuietMode is set is a room's init script: the room loader is
   // reading its file, so a warp ("jp") there is held back until the load has finished.
   // RunPendingWarps performs such warps (at most a few in a chain) for a caller that loaded
@@ -326,6 +341,7 @@ class Form1 {
   long foreColor_ = 0;         // text colour of BackBuffer
   long primaryForeColor_ = 0;  // text colour of PrimarySurface
   bool displayOpen_ = false, soundOpen_ = false;
+  std::unordered_map<std::string, std::string> catalogue_;  // Japanese -> played, UTF-8
 };
 
 // Tile attribute strings, one per sheet row, and the item names 1..34.

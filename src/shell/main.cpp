@@ -26,6 +26,7 @@ const char kUsage[] =
     "  --windowed     play in a window instead of full screen (Alt+Enter or F11 toggles)\n"
     "  --fullscreen   play full screen, whatever the settings say\n"
     "  --no-sound     play without a sound device: effects and music are silent\n"
+    "  --lang ja|en   the language of the texts, over the settings (en reads lang/en.mo)\n"
     "  --data DIR     the game folder holding bitmap/, wave/, midi/, map/ and the saves\n"
     "                 (default: the folder of the executable, or PREFIX/share/quelmire\n"
     "                 for a game installed as PREFIX/bin/quelmire)\n"
@@ -35,7 +36,6 @@ const char kUsage[] =
     "  --settings FILE  the settings file (default: settings.ini in the game folder when it\n"
     "                 can be written, else in $XDG_CONFIG_HOME/quelmire; headless runs read\n"
     "                 and write one only when it is given)\n"
-    "  --lang ja|en   the language of the game's texts\n"
     "  --help         show this text\n";
 
 // The game folder when none is given: the executable's own folder (a build or a portable
@@ -146,6 +146,9 @@ int main(int argc, char** argv) {
     form->GameSettings = settings;
     form->SettingsOnDisk = onDisk;
     form->SettingsPath = settingsFile;
+    if (std::string error; !form->UseLanguage(settings.language, error)) {
+      std::cerr << "quelmire: " << error << "; playing in Japanese\n";
+    }
     plat->stateDumper = [f = form.get()] { return f->StateJson(); };
     try {
       form->Run();

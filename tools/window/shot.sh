@@ -6,7 +6,8 @@
 #
 # Starts GAME_DIR/quelmire --windowed --no-sound on a virtual X screen (Xvfb), waits SECONDS
 # (3), presses each KEY (xdotool names: Return, Down, space, ...) a second apart, waits one more
-# second and writes the screen as a PNG. Saves are those of GAME_DIR.
+# second and writes the screen as a PNG. Saves are those of GAME_DIR. QUELMIRE_ARGS adds options
+# to the game's command line (QUELMIRE_ARGS="--lang en").
 set -euo pipefail
 game="$1" out="$2" wait="${3:-3}"
 shift $(($# < 3 ? $# : 3))
@@ -14,7 +15,7 @@ fb="$(mktemp -d)"
 trap 'rm -rf "$fb"' EXIT
 here="$(cd "$(dirname "$0")" && pwd)"
 xvfb-run -a -s "-screen 0 1280x1024x24 -fbdir $fb" bash -c '
-  "$0/quelmire" --windowed --no-sound --data "$0" >/dev/null 2>&1 &
+  "$0/quelmire" --windowed --no-sound ${QUELMIRE_ARGS:-} --data "$0" >/dev/null 2>&1 &
   game=$!
   sleep "$1"; shift
   for key in "$@"; do xdotool search --sync --class quelmire windowactivate --sync key "$key" 2>/dev/null || xdotool key "$key"; sleep 1; done

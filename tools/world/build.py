@@ -9,6 +9,9 @@
     python3 tools/world/build.py --uses           prints where each mechanic is used (tiles,
                                                   kinds of things, script commands, triggers)
 
+Building and --check also check the translations (assets/lang/*.po): a message with no
+translation, or one that does not fit the message window, fails them (tools/lang/extract.py).
+
 The source formats are described in docs/WORLD.md. Every error names the source file and line
 and stops the build (exit 1); nothing is written unless the whole world is sound.
 """
@@ -24,6 +27,15 @@ from worldlib import ITEM_NAMES, WorldError, build_world, check_script, write_wo
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SOURCES = os.path.join(ROOT, 'assets', 'world')
+LANGUAGES = os.path.join(ROOT, 'assets', 'lang')
+
+
+def check_languages():
+    """0 if every text has a translation that fits in every catalogue, 1 otherwise."""
+    sys.path.insert(0, os.path.join(ROOT, 'tools', 'lang'))
+    import extract
+    pos = sorted(os.path.join(LANGUAGES, n) for n in os.listdir(LANGUAGES) if n.endswith('.po'))
+    return extract.check(pos) if pos else 0
 
 
 def files_in(folder):
@@ -61,7 +73,7 @@ def main(argv):
     args = argv[1:]
     try:
         if len(args) == 2 and args[0] == '--check':
-            return check(args[1])
+            return check(args[1]) | check_languages()
         if args == ['--uses']:
             import uses
             from worldlib import TILE_CLASS
@@ -76,7 +88,7 @@ def main(argv):
         world = build_world(SOURCES)
         write_world(world, args[0])
         print(f'world: {len(world.mazes)} mazes, {len(world.rooms)} rooms')
-        return 0
+        return check_languages()
     except WorldError as e:
         for line in str(e).split('\n'):
             print(f'world: {line}', file=sys.stderr)

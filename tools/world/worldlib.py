@@ -273,6 +273,7 @@ class ScriptInfo:
     def __init__(self):
         self.warps = []   # (maze, col, row, room)
         self.songs = []
+        self.messages = []  # the texts of its "ms" commands, in order
         self.ends = False
         self.gives = []   # item numbers an "ii" adds to or sets above 0
 
@@ -318,6 +319,7 @@ def check_script(where, script, in_init=False):
             if end < 0:
                 where.fail(f'script "{s}": a message at character {p + 1} has no closing "]"')
             text = s[p + 2:end]
+            info.messages.append(text)
             if message_lines(text) > 6:
                 where.fail(f'script "{s}": the message "{text}" needs {message_lines(text)} '
                            'lines; the window holds 6')
