@@ -218,7 +218,8 @@ int FluidMusic::Open(const std::string& path) {
       std::make_shared<SongPcm>(known ? SongPcmCapacity(info.LengthSeconds(), rate_) : 0, rate_);
   // A file the synthesizer's player would skip without a word plays as nothing.
   if (!known) song->stage.store(-1);
-  previous_ = std::move(current_);
+  ReleasePrevious();
+  if (!previous_) previous_ = std::move(current_);
   current_ = song;
   if (known) {
     {
@@ -274,7 +275,14 @@ int FluidMusic::SeekStart() {
   return 0;
 }
 
+void FluidMusic::ReleasePrevious() {
+  // Once nothing else holds the song before this one (the audio thread has moved on and its
+  // fade is over, the renderer has given it up), it is freed here rather than there.
+  if (previous_ && previous_.use_count() == 1) previous_.reset();
+}
+
 std::string FluidMusic::Mode() {
+  ReleasePrevious();
   const SynthState st = state_.load();
   if (!open_ || st == SynthState::kNone || st == SynthState::kFailed) return "";
   if (playing_ && endedEpoch_.load(std::memory_order_acquire) == epoch_) playing_ = false;

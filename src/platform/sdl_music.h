@@ -75,6 +75,7 @@ class FluidMusic : public MusicDevice {
   void Apply(const Command& c);
   void Post(Command c);
   void RenderSongs(std::string soundfont, int sampleRate);
+  void ReleasePrevious();
 
   // Game thread.
   bool open_ = false;
@@ -85,7 +86,8 @@ class FluidMusic : public MusicDevice {
   bool started_ = false;
   int channels_ = 2;
   int rate_ = 44100;
-  // Kept here so that a song is never freed on the audio thread.
+  // Kept here so that a song is freed on this thread rather than the audio thread (but for
+  // songs opened faster than a fade lasts).
   std::shared_ptr<SongPcm> current_, previous_;
 
   // Shared.
