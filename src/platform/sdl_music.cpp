@@ -178,6 +178,7 @@ void FluidMusic::Shutdown() {
   applying_.clear();
   current_.reset();
   previous_.reset();
+  currentMidi_.reset();
   state_ = SynthState::kNone;
   open_ = playing_ = false;
 }
@@ -214,6 +215,12 @@ int FluidMusic::Open(const std::string& path) {
   MidiInfo info;
   const bool known = ReadMidiInfo(path, info);
   info_ = info;
+  // The song that is open again (the title's, back at the title) is played as rendered.
+  if (known && current_ && currentMidi_ && *currentMidi_ == *midi && current_->stage.load() == 3) {
+    Post(Command(Op::kLoad, 0, 0, current_));
+    open_ = true;
+    return 0;
+  }
   auto song =
       std::make_shared<SongPcm>(known ? SongPcmCapacity(info.LengthSeconds(), rate_) : 0, rate_);
   // A file the synthesizer's player would skip without a word plays as nothing.
@@ -221,6 +228,7 @@ int FluidMusic::Open(const std::string& path) {
   ReleasePrevious();
   if (!previous_) previous_ = std::move(current_);
   current_ = song;
+  currentMidi_ = midi;
   if (known) {
     {
       std::lock_guard<std::mutex> lock(jobMutex_);

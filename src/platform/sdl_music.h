@@ -89,6 +89,7 @@ class FluidMusic : public MusicDevice {
   // Kept here so that a song is freed on this thread rather than the audio thread (but for
   // songs opened faster than a fade lasts).
   std::shared_ptr<SongPcm> current_, previous_;
+  std::shared_ptr<const std::vector<uint8_t>> currentMidi_;  // the file current_ renders
 
   // Shared.
   std::mutex mutex_;

@@ -40,6 +40,10 @@ constexpr int64_t kPreciseWindowUs = 1500;
 // between keeps it near 1.5 %; the game reads input when it looks, so a few milliseconds of
 // delay change nothing it can tell.
 constexpr int64_t kPumpIntervalUs = 6000;
+// A loop that only yields to the window waits this long at most for something to happen
+// when SDL can sleep on the window system's connection (X11 or Wayland, no joystick to poll):
+// input wakes it at once, and the title costs next to nothing while nobody plays.
+constexpr int kIdleWaitMs = 32;
 
 void Nap(int64_t us) {
   if (us <= 0) return;
@@ -142,6 +146,7 @@ class SdlPlatform final : public Platform {
   uint64_t presentedPalette_ = 0;
   bool redraw_ = false;        // the window lost or resized its picture
   bool pictureShown_ = false;  // anything but black has been shown
+  bool waitOnWindow_ = false;  // SDL can block on the window system's events
   std::unordered_map<uint32_t, uint8_t> nearest_;
 
   // Input.
@@ -203,6 +208,7 @@ void SdlPlatform::SetDisplayMode() {
     throw FatalError("no display: no window system found (is DISPLAY or WAYLAND_DISPLAY set?)");
   }
   fullscreen_ = !options_.windowed;
+  waitOnWindow_ = driver == "x11" || driver == "wayland";
 
   // The window size also serves when full screen is left with Alt+Enter: twice the picture
   // when the desktop has room for it.
@@ -431,7 +437,7 @@ void SdlPlatform::CloseDisplay() {
   texture_ = nullptr;
   renderer_ = nullptr;
   window_ = nullptr;
-  shown_ = pictureShown_ = false;
+  shown_ = pictureShown_ = waitOnWindow_ = false;
   if (videoInit_) {
     SDL_ShowCursor(SDL_ENABLE);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -612,6 +618,8 @@ void SdlPlatform::DoEvents() {
   if (CloseRequested()) return;
   if (any) {
     PresentIfChanged();
+  } else if (waitOnWindow_ && SDL_NumJoysticks() == 0) {
+    SDL_WaitEventTimeout(nullptr, kIdleWaitMs);  // nothing to do: wait for the window
   } else {
     Nap(kPumpIntervalUs);  // nothing to do: do not spin a core
   }
