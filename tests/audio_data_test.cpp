@@ -200,6 +200,121 @@ TEST(SongFiles, EachHasItsLengthLoopsOnBarTwoAndSoundsCleanly) {
   }
 }
 
+// How alike the loudness of two stretches of interleaved stereo moves, `frames` long, in
+// 10 ms steps: the normalised correlation of their RMS envelopes, deviations from the mean.
+double EnvelopeCorrelation(const int16_t* a, const int16_t* b, int64_t frames) {
+  const int64_t step = kRate / 100;
+  std::vector<double> x, y;
+  for (int64_t at = 0; at + step <= frames; at += step) {
+    x.push_back(Levels(a + at * 2, static_cast<size_t>(step) * 2).second);
+    y.push_back(Levels(b + at * 2, static_cast<size_t>(step) * 2).second);
+  }
+  const auto mean = [](const std::vector<double>& v) {
+    double sum = 0;
+    for (double e : v) sum += e;
+    return sum / static_cast<double>(v.size());
+  };
+  const double mx = mean(x), my = mean(y);
+  double xy = 0, xx = 0, yy = 0;
+  for (size_t i = 0; i < x.size(); ++i) {
+    xy += (x[i] - mx) * (y[i] - my);
+    xx += (x[i] - mx) * (x[i] - mx);
+    yy += (y[i] - my) * (y[i] - my);
+  }
+  return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
+}
+
+// The largest step between two neighbouring samples of one channel.
+int MaxStep(const int16_t* s, int64_t frames) {
+  int step = 0;
+  for (int64_t i = 2; i < frames * 2; ++i) step = std::max(step, std::abs(s[i] - s[i - 2]));
+  return step;
+}
+
+TEST(SongFiles, ALoopingSongPlaysFromMemoryAndRestartsAtItsLoopPointWithoutAGap) {
+  if (platform::FindSoundfont().empty()) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const fs::path path = kGameDir / "midi" / "vorn02.mid";
+  MidiInfo info;
+  std::string error;
+  ASSERT_TRUE(platform::ReadMidiInfo(path.string(), info, &error)) << error;
+  auto song = platform::RenderSongPcmFile(path.string(), kRate, &error);
+  ASSERT_NE(song, nullptr) << error;
+  RecordProperty("rendered_bytes", std::to_string(song->Bytes()));
+  const int16_t* first = song->Frame(0);
+  const auto frameAt = [&](double seconds) { return static_cast<int64_t>(seconds * kRate); };
+  const int64_t end = frameAt(info.LengthSeconds());
+  const int64_t loop = frameAt(info.SecondsAt(info.SongPositionTick(16)));
+
+  // The game's way: play, poll the status every 48 ms (a play tick), and when it says
+  // stopped, seek to the start and play from position 16 (unless the song is heard once);
+  // `late` polls only after that long, as while a fade or the save prompt runs (while the
+  // last notes ring, or after).
+  struct Case {
+    const char* what;
+    bool restart;
+    double late;
+  };
+  for (const Case& c : {Case{"restarted at once", true, 0}, Case{"heard once", false, 0},
+                        Case{"restarted 1 s late", true, 1}, Case{"restarted 5 s late", true, 5}}) {
+    SCOPED_TRACE(c.what);
+    platform::PcmSongPlayer player;
+    player.Load(song);
+    player.Play(1);
+    std::vector<int16_t> out;
+    int64_t reported = -1, restartedAt = -1;
+    const int64_t block = kRate * 48 / 1000;
+    while (static_cast<int64_t>(out.size() / 2) < end + frameAt(16)) {
+      const size_t at = out.size();
+      out.resize(at + static_cast<size_t>(block) * 2);
+      player.Mix(out.data() + at, static_cast<int>(block));
+      const int64_t now = static_cast<int64_t>(out.size() / 2);
+      if (reported < 0 && player.EndedEpoch() == 1) reported = now;
+      if (c.restart && restartedAt < 0 && reported >= 0 && now >= reported + frameAt(c.late)) {
+        player.Seek();
+        player.PlayFromLoop(2);
+        restartedAt = now;
+      }
+    }
+    // Told of its end within its last half second, never after it.
+    ASSERT_GE(reported, 0);
+    EXPECT_TRUE(reported <= end && reported > end - frameAt(0.5)) << reported - end;
+    // Up to its end it is the song as rendered.
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + (end - frameAt(0.05)) * 2, first));
+    // Asked for before the end, the restart follows the end.
+    const int64_t restart = std::max(end, restartedAt);
+    // Without a step larger than the music's own where one stretch hands over to another.
+    const int musicStep = MaxStep(first, end);
+    EXPECT_LE(MaxStep(out.data() + (end - frameAt(0.5)) * 2, frameAt(c.late + 4)), musicStep);
+    if (!c.restart) {
+      // The last notes ring out, then nothing.
+      EXPECT_GT(Levels(out.data() + end * 2, frameAt(0.05) * 2).second, 10 * kQuietRms);
+      EXPECT_TRUE(
+          std::all_of(out.end() - frameAt(5) * 2, out.end(), [](int16_t v) { return v == 0; }));
+      continue;
+    }
+    // No gap when restarted at once: every 50 ms around the end sounds.
+    for (int64_t at = end - frameAt(0.5); c.late == 0 && at < end + frameAt(1);
+         at += frameAt(0.05)) {
+      EXPECT_GT(Levels(out.data() + at * 2, frameAt(0.05) * 2).second, 10 * kQuietRms)
+          << (at - end) * 1000 / kRate << " ms after the end";
+    }
+    // From the restart on it is position 16 again: once the last notes have died away, the
+    // same samples as the first time through (to within the player's 64-frame steps).
+    const int64_t after = restart + frameAt(4), length = frameAt(6);
+    bool same = false;
+    for (int64_t off = -130; off <= 130 && !same; ++off) {
+      same = std::equal(out.begin() + after * 2, out.begin() + (after + length) * 2,
+                        first + (loop + frameAt(4) + off) * 2);
+    }
+    EXPECT_TRUE(same) << "not the song from position 16 as first heard";
+    // And from its first moment on: the music of position 16, not of the song's start.
+    const int16_t* heard = out.data() + restart * 2;
+    const double atLoop = EnvelopeCorrelation(heard, first + loop * 2, frameAt(4));
+    EXPECT_TRUE(atLoop > 0.8 && atLoop > EnvelopeCorrelation(heard, first, frameAt(4)) + 0.3)
+        << atLoop;
+  }
+}
+
 TEST(SoundEffectFiles, EachIsShortCleanAndHeardAtItsLengthThroughTheMixer) {
   // The mixer as the game opens it, unless this machine has no audio driver at all.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) GTEST_SKIP() << "no audio: " << SDL_GetError();

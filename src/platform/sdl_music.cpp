@@ -1,6 +1,6 @@
-// FluidSynth behind the song commands. The game thread keeps what it commanded (open,
-// playing) and queues the commands; the audio thread applies them between two blocks of
-// samples and reports when the song's last event has played.
+// The song commands over rendered songs. The game thread keeps what it commanded (open,
+// playing), hands each opened song to the renderer and queues the commands; the audio thread
+// applies them between two blocks of samples and reports when a song has ended.
 #include "platform/sdl_music.h"
 
 #include <SDL2/SDL_mixer.h>
@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+
+#include "platform/song_render.h"
 
 namespace platform {
 
@@ -85,6 +87,9 @@ fluid_settings_t* NewMusicSettings(int sampleRate, const std::string& soundfont)
   fluid_settings_setnum(settings, "synth.gain", hot ? 0.3 : 0.5);
   // Only the samples a song uses are loaded: FluidR3 costs ~40 MB instead of ~150 MB.
   fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+  // Songs are rendered ahead, never live: the player is timed by the samples written, so a
+  // song renders as fast as the machine allows and the same every time.
+  fluid_settings_setstr(settings, "player.timing-source", "sample");
   return settings;
 }
 
@@ -95,6 +100,7 @@ FluidMusic::~FluidMusic() {
 void FluidMusic::Start(int sampleRate, int channels) {
   Shutdown();
   channels_ = channels;
+  rate_ = sampleRate;
   const std::string soundfont = FindSoundfont();
   if (soundfont.empty()) {
     state_ = SynthState::kFailed;
@@ -102,11 +108,15 @@ void FluidMusic::Start(int sampleRate, int channels) {
   }
   state_ = SynthState::kLoading;
   started_ = true;
+  {
+    std::lock_guard<std::mutex> lock(jobMutex_);
+    quit_ = false;
+  }
   Mix_HookMusic(&FluidMusic::Hook, this);
-  loader_ = std::thread(&FluidMusic::LoadSynth, this, soundfont, sampleRate);
+  renderer_ = std::thread(&FluidMusic::RenderSongs, this, soundfont, sampleRate);
 }
 
-void FluidMusic::LoadSynth(std::string soundfont, int sampleRate) {
+void FluidMusic::RenderSongs(std::string soundfont, int sampleRate) {
   const auto t0 = std::chrono::steady_clock::now();
   fluid_settings_t* settings = NewMusicSettings(sampleRate, soundfont);
   fluid_synth_t* synth = settings != nullptr ? new_fluid_synth(settings) : nullptr;
@@ -118,34 +128,57 @@ void FluidMusic::LoadSynth(std::string soundfont, int sampleRate) {
     state_ = SynthState::kFailed;
     return;
   }
-  settings_ = settings;
-  synth_ = synth;
   loadMs_ =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   state_.store(SynthState::kReady, std::memory_order_release);
+
+  for (;;) {
+    std::shared_ptr<SongPcm> song;
+    std::shared_ptr<const std::vector<uint8_t>> midi;
+    uint64_t number = 0;
+    {
+      std::unique_lock<std::mutex> lock(jobMutex_);
+      jobReady_.wait(lock, [&] { return quit_ || job_ != nullptr; });
+      if (quit_) break;
+      song = std::move(job_);
+      midi = std::move(jobMidi_);
+      number = jobNumber_.load();
+    }
+    // A song opened meanwhile makes this one moot.
+    RenderSongPcm(synth, *midi, *song,
+                  [&] { return jobNumber_.load(std::memory_order_relaxed) != number; });
+  }
+  delete_fluid_synth(synth);
+  delete_fluid_settings(settings);
 }
 
 void FluidMusic::Shutdown() {
   if (started_) {
-    // The hook first: once it is gone the audio thread no longer touches the player.
+    // The hook first: once it is gone the audio thread no longer plays.
     Mix_HookMusic(nullptr, nullptr);
     started_ = false;
   }
-  if (loader_.joinable()) loader_.join();
-  if (player_) {
-    fluid_player_stop(player_);
-    delete_fluid_player(player_);
-    player_ = nullptr;
+  if (renderer_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(jobMutex_);
+      quit_ = true;
+      ++jobNumber_;  // stops a render under way
+    }
+    jobReady_.notify_all();
+    renderer_.join();
   }
-  if (synth_) delete_fluid_synth(synth_);
-  if (settings_) delete_fluid_settings(settings_);
-  synth_ = nullptr;
-  settings_ = nullptr;
-  running_ = false;
+  job_.reset();
+  jobMidi_.reset();
+  player_.Unload();
+  player_ = PcmSongPlayer();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     queue_.clear();
   }
+  applying_.clear();
+  current_.reset();
+  previous_.reset();
+  currentMidi_.reset();
   state_ = SynthState::kNone;
   open_ = playing_ = false;
 }
@@ -156,6 +189,10 @@ bool FluidMusic::WaitReady(int timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return state_.load() == SynthState::kReady;
+}
+
+int64_t FluidMusic::RenderedBytes() const {
+  return (current_ ? current_->Bytes() : 0) + (previous_ ? previous_->Bytes() : 0);
 }
 
 void FluidMusic::Post(Command c) {
@@ -172,9 +209,35 @@ int FluidMusic::Open(const std::string& path) {
   const SynthState st = state_.load();
   if (st == SynthState::kNone || st == SynthState::kFailed) return 1;
   int division = 0;
-  auto song = ReadSong(path, division);
-  if (!song) return 1;
+  auto midi = ReadSong(path, division);
+  if (!midi) return 1;
   division_ = division;
+  MidiInfo info;
+  const bool known = ReadMidiInfo(path, info);
+  info_ = info;
+  // The song that is open again (the title's, back at the title) is played as rendered.
+  if (known && current_ && currentMidi_ && *currentMidi_ == *midi && current_->stage.load() == 3) {
+    Post(Command(Op::kLoad, 0, 0, current_));
+    open_ = true;
+    return 0;
+  }
+  auto song =
+      std::make_shared<SongPcm>(known ? SongPcmCapacity(info.LengthSeconds(), rate_) : 0, rate_);
+  // A file the synthesizer's player would skip without a word plays as nothing.
+  if (!known) song->stage.store(-1);
+  ReleasePrevious();
+  if (!previous_) previous_ = std::move(current_);
+  current_ = song;
+  currentMidi_ = midi;
+  if (known) {
+    {
+      std::lock_guard<std::mutex> lock(jobMutex_);
+      job_ = song;
+      jobMidi_ = std::move(midi);
+      ++jobNumber_;
+    }
+    jobReady_.notify_one();
+  }
   Post(Command(Op::kLoad, 0, 0, std::move(song)));
   open_ = true;
   return 0;
@@ -194,9 +257,15 @@ int FluidMusic::Play() {
 int FluidMusic::PlayFrom(int songPosition) {
   if (!open_ || songPosition < 0) return 1;
   playing_ = true;
-  // Sixteenth notes: four to a quarter note of `division` ticks.
-  const int64_t tick = std::min<int64_t>(int64_t{songPosition} * division_ / 4, INT_MAX);
-  Post(Command(Op::kSeekAndPlay, tick, ++epoch_));
+  if (songPosition == 16) {
+    Post(Command(Op::kPlayFromLoop, 0, ++epoch_));
+  } else {
+    // Sixteenth notes: four to a quarter note of `division` ticks.
+    const uint32_t tick = info_.SongPositionTick(songPosition);
+    const auto frame = static_cast<int64_t>(info_.SecondsAt(tick) * rate_);
+    // A position past the end plays nothing.
+    Post(Command(Op::kPlayFromFrame, tick > info_.lastTick ? -1 : frame, ++epoch_));
+  }
   return 0;
 }
 
@@ -210,11 +279,18 @@ int FluidMusic::Stop() {
 int FluidMusic::SeekStart() {
   if (!open_) return 1;
   playing_ = false;  // seeking stops a playing song
-  Post(Command(Op::kSeek, 0));
+  Post(Command(Op::kSeek));
   return 0;
 }
 
+void FluidMusic::ReleasePrevious() {
+  // Once nothing else holds the song before this one (the audio thread has moved on and its
+  // fade is over, the renderer has given it up), it is freed here rather than there.
+  if (previous_ && previous_.use_count() == 1) previous_.reset();
+}
+
 std::string FluidMusic::Mode() {
+  ReleasePrevious();
   const SynthState st = state_.load();
   if (!open_ || st == SynthState::kNone || st == SynthState::kFailed) return "";
   if (playing_ && endedEpoch_.load(std::memory_order_acquire) == epoch_) playing_ = false;
@@ -233,71 +309,33 @@ void FluidMusic::Hook(void* self, uint8_t* stream, int len) {
   static_cast<FluidMusic*>(self)->Render(stream, len);
 }
 
-void FluidMusic::Silence() {
-  // A stopped player leaves its notes sounding; pedals would hold them even after note-offs.
-  for (int ch = 0; ch < 16; ++ch) {
-    fluid_synth_cc(synth_, ch, 64, 0);
-    fluid_synth_cc(synth_, ch, 66, 0);
-  }
-  fluid_synth_all_notes_off(synth_, -1);
-}
-
 void FluidMusic::Apply(const Command& c) {
   switch (c.op) {
     case Op::kLoad:
-    case Op::kUnload:
-      if (player_) {
-        fluid_player_stop(player_);
-        Silence();
-        delete_fluid_player(player_);
-        player_ = nullptr;
-      }
-      running_ = false;
-      if (c.op == Op::kLoad) {
-        player_ = new_fluid_player(synth_);
-        if (player_ && fluid_player_add_mem(player_, c.song->data(), c.song->size()) != FLUID_OK) {
-          delete_fluid_player(player_);
-          player_ = nullptr;
-        }
-      }
+      player_.Load(c.song);
       break;
-    case Op::kSeekAndPlay:
+    case Op::kUnload:
+      player_.Unload();
+      break;
     case Op::kPlay:
-      activeEpoch_ = c.epoch;
-      if (!player_) {
-        endedEpoch_.store(c.epoch, std::memory_order_release);
-        break;
-      }
-      if (c.op == Op::kSeekAndPlay) {
-        // A position past the end plays nothing (the player would ignore such a seek and
-        // go on from where it was).
-        const int total = fluid_player_get_total_ticks(player_);
-        if (total > 0 && c.tick >= total) {
-          running_ = false;
-          endedEpoch_.store(c.epoch, std::memory_order_release);
-          break;
-        }
-        fluid_player_seek(player_, static_cast<int>(c.tick));
-      }
-      fluid_player_play(player_);
-      running_ = true;
-      blocksSinceStart_ = 0;
+      player_.Play(c.epoch);
+      break;
+    case Op::kPlayFromLoop:
+      player_.PlayFromLoop(c.epoch);
+      break;
+    case Op::kPlayFromFrame:
+      player_.PlayFromFrame(c.epoch, c.frame);
       break;
     case Op::kStop:
+      player_.Stop();
+      break;
     case Op::kSeek:
-      if (player_) {
-        fluid_player_stop(player_);
-        Silence();
-        if (c.op == Op::kSeek) fluid_player_seek(player_, static_cast<int>(c.tick));
-      }
-      running_ = false;
+      player_.Seek();
       break;
   }
 }
 
 void FluidMusic::Render(uint8_t* stream, int len) {
-  if (state_.load(std::memory_order_acquire) != SynthState::kReady) return;  // stays silent
-
   // Never wait for the game thread here; a busy queue is taken at the next block.
   if (mutex_.try_lock()) {
     applying_.swap(queue_);
@@ -305,33 +343,25 @@ void FluidMusic::Render(uint8_t* stream, int len) {
     for (const Command& c : applying_) Apply(c);
     applying_.clear();
   }
-
   const int frames = len / (2 * channels_);
-  fluid_synth_write_s16(synth_, frames, stream, 0, channels_, stream, channels_ >= 2 ? 1 : 0,
-                        channels_);
-  if (const int volume = volume_.load(std::memory_order_relaxed); volume < 10) {
-    auto* samples = reinterpret_cast<int16_t*>(stream);
-    for (int i = 0; i < frames * channels_; ++i) {
-      samples[i] = static_cast<int16_t>(samples[i] * volume / 10);
+  if (stereo_.size() < static_cast<size_t>(frames) * 2)
+    stereo_.resize(static_cast<size_t>(frames) * 2);
+  player_.Mix(stereo_.data(), frames);
+  const int volume = volume_.load(std::memory_order_relaxed);
+  auto* out = reinterpret_cast<int16_t*>(stream);
+  for (int i = 0; i < frames; ++i) {
+    const int16_t l = static_cast<int16_t>(stereo_[2 * static_cast<size_t>(i)] * volume / 10);
+    const int16_t r = static_cast<int16_t>(stereo_[2 * static_cast<size_t>(i) + 1] * volume / 10);
+    int16_t* o = out + static_cast<ptrdiff_t>(i) * channels_;
+    if (channels_ == 1) {
+      o[0] = static_cast<int16_t>((l + r) / 2);
+      continue;
     }
+    o[0] = l;
+    o[1] = r;
+    for (int c = 2; c < channels_; ++c) o[c] = 0;
   }
-
-  if (running_ && player_) {
-    ++blocksSinceStart_;
-    // The player reports DONE only about two seconds after the last event; the tick count
-    // tells the end at once. A seek is applied inside the first block, hence the wait of two.
-    const int total = fluid_player_get_total_ticks(player_);
-    const int current = fluid_player_get_current_tick(player_);
-    const bool settled = blocksSinceStart_ >= 2;
-    const bool ended = (settled && fluid_player_get_status(player_) == FLUID_PLAYER_DONE) ||
-                       (settled && total > 0 && current >= total) ||
-                       (blocksSinceStart_ > 8 && total <= 0);
-    if (ended) {
-      fluid_player_stop(player_);
-      running_ = false;
-      endedEpoch_.store(activeEpoch_, std::memory_order_release);
-    }
-  }
+  endedEpoch_.store(player_.EndedEpoch(), std::memory_order_release);
 }
 
 }  // namespace platform

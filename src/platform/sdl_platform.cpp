@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 #include <utility>
@@ -38,12 +40,27 @@ constexpr int64_t kPreciseWindowUs = 1500;
 // between keeps it near 1.5 %; the game reads input when it looks, so a few milliseconds of
 // delay change nothing it can tell.
 constexpr int64_t kPumpIntervalUs = 6000;
+// A loop that only yields to the window waits this long at most for something to happen
+// when SDL can sleep on the window system's connection (X11 or Wayland, no joystick to poll):
+// input wakes it at once, and the title costs next to nothing while nobody plays.
+constexpr int kIdleWaitMs = 32;
 
 void Nap(int64_t us) {
   if (us <= 0) return;
   timespec t{static_cast<time_t>(us / 1000000), static_cast<long>((us % 1000000) * 1000)};
   while (clock_nanosleep(CLOCK_MONOTONIC, 0, &t, &t) == EINTR && !CloseSignalled()) {
   }
+}
+
+// With QUELMIRE_STARTUP_TRACE set, each step of the start-up is written to standard error
+// with the wall clock, for bench/startup_steps.sh to time against the launch.
+void TraceStep(const char* step) {
+  static const bool on = std::getenv("QUELMIRE_STARTUP_TRACE") != nullptr;
+  if (!on) return;
+  timespec t{};
+  clock_gettime(CLOCK_REALTIME, &t);
+  std::fprintf(stderr, "startup %lld.%09ld %s\n", static_cast<long long>(t.tv_sec), t.tv_nsec,
+               step);
 }
 
 std::string SdlError(const char* what) {
@@ -108,6 +125,7 @@ class SdlPlatform final : public Platform {
   void CreateTexture();
   void LoadIcon();
   void PreciseSleepUntil(int64_t us);
+  bool FrameIsBlack() const;
 
   Options options_;
   std::unique_ptr<TextRenderer> text_;
@@ -129,7 +147,9 @@ class SdlPlatform final : public Platform {
   uint32_t argb_[256] = {};
   uint64_t presentedGeneration_ = 0;
   uint64_t presentedPalette_ = 0;
-  bool redraw_ = false;  // the window lost or resized its picture
+  bool redraw_ = false;        // the window lost or resized its picture
+  bool pictureShown_ = false;  // anything but black has been shown
+  bool waitOnWindow_ = false;  // SDL can block on the window system's events
   std::unordered_map<uint32_t, uint8_t> nearest_;
 
   // Input.
@@ -155,12 +175,15 @@ SdlPlatform::SdlPlatform(const Options& options) : options_(options) {
   // SDL's own handlers would turn the signals into a quit event only when events are next
   // pumped, and would keep a hung game from being stopped; ours wake a sleeping wait.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  TraceStep("process started, libraries loaded");
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) throw FatalError(SdlError("cannot start SDL"));
   InstallCloseSignals(options_.keepCloseSignal);
   // Without pads the game is fully playable: a failure here only means no joystick.
   padsInit_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   if (padsInit_) pads_.OpenPresent();
+  TraceStep("SDL events, game controllers");
   text_ = std::make_unique<TextRenderer>();
+  TraceStep("font (SDL_ttf)");
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -176,6 +199,7 @@ SdlPlatform::~SdlPlatform() {
 void SdlPlatform::SetDisplayMode() {
   if (window_) return;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw FatalError(SdlError("no display"));
+  TraceStep("SDL video (X11 connection)");
   videoInit_ = true;
   // With no window system SDL falls back to drawing into memory: the game would run unseen.
   // Those drivers serve only when asked for by name (tests, benchmarks).
@@ -188,6 +212,7 @@ void SdlPlatform::SetDisplayMode() {
     throw FatalError("no display: no window system found (is DISPLAY or WAYLAND_DISPLAY set?)");
   }
   fullscreen_ = !options_.windowed;
+  waitOnWindow_ = driver == "x11" || driver == "wayland";
 
   // The window size also serves when full screen is left with Alt+Enter.
   const int scale = WindowScale();
@@ -197,12 +222,24 @@ void SdlPlatform::SetDisplayMode() {
   window_ = SDL_CreateWindow("Quelmire", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kScreenWidth * scale, kScreenHeight * scale, flags);
   if (!window_) throw FatalError(SdlError("no display: cannot create the window"));
+  TraceStep("window");
   SDL_SetWindowMinimumSize(window_, kScreenWidth / 2, kScreenHeight / 2);
 
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // The software renderer draws into the window's own surface, which SDL would otherwise
+  // back with OpenGL: loading a GL driver (and, without a GPU, a whole compiler for it) takes
+  // longer than the rest of the start-up. A hint set by the player still wins.
+  const char* renderDriver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  if (renderDriver != nullptr && SDL_strcasecmp(renderDriver, "software") == 0) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
   renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  }
   if (!renderer_) throw FatalError(SdlError("no display: cannot create a renderer"));
+  TraceStep("renderer");
   if (SDL_RenderSetLogicalSize(renderer_, kScreenWidth, kScreenHeight) != 0) {
     throw FatalError(SdlError("display: cannot set the 640x480 picture size"));
   }
@@ -215,6 +252,7 @@ void SdlPlatform::SetDisplayMode() {
   presentedPalette_ = paletteVersion_;
   LoadIcon();
   ApplyCursor();
+  TraceStep("texture, icon");
 }
 
 void SdlPlatform::CreateTexture() {
@@ -285,12 +323,40 @@ void SdlPlatform::Present() {
   presentedGeneration_ = primary_->Generation();
   presentedPalette_ = paletteVersion_;
   redraw_ = false;
+  if (!pictureShown_) {
+    pictureShown_ = !FrameIsBlack();
+    TraceStep(pictureShown_ ? "first picture shown" : "window shown");
+  }
+}
+
+bool SdlPlatform::FrameIsBlack() const {
+  bool lit[256];
+  bool any = false;
+  for (int i = 0; i < 256; ++i) {
+    const PaletteEntry& e = display_[static_cast<size_t>(i)];
+    lit[i] = e.r != 0 || e.g != 0 || e.b != 0;
+    any = any || lit[i];
+  }
+  if (!any) return true;
+  for (int y = 0; y < primary_->Height(); ++y) {
+    for (int x = 0; x < primary_->Width(); ++x) {
+      if (lit[primary_->At(x, y)]) return false;
+    }
+  }
+  return true;
 }
 
 void SdlPlatform::PresentIfChanged() {
   if (!renderer_) return;
   if (redraw_ || primary_->Generation() != presentedGeneration_ ||
       paletteVersion_ != presentedPalette_) {
+    // Until the first picture, a black window shown once stays as it is: the opening fades
+    // a screen that is still black.
+    if (!pictureShown_ && shown_ && !redraw_ && FrameIsBlack()) {
+      presentedGeneration_ = primary_->Generation();
+      presentedPalette_ = paletteVersion_;
+      return;
+    }
     Present();
   }
 }
@@ -402,7 +468,7 @@ void SdlPlatform::CloseDisplay() {
   texture_ = nullptr;
   renderer_ = nullptr;
   window_ = nullptr;
-  shown_ = false;
+  shown_ = pictureShown_ = waitOnWindow_ = false;
   if (videoInit_) {
     SDL_ShowCursor(SDL_ENABLE);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -413,6 +479,7 @@ void SdlPlatform::CloseDisplay() {
 // --- sound ---
 
 void SdlPlatform::OpenSoundDevice() {
+  TraceStep("palette, bitmaps, joystick");
   if (audioOpen_ || !options_.sound) return;
   const char* const kHint = " (--no-sound plays without sound)";
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -424,12 +491,14 @@ void SdlPlatform::OpenSoundDevice() {
     throw FatalError("no sound device: " + why + kHint);
   }
   audioOpen_ = true;
+  TraceStep("audio device (SDL_mixer)");
   Mix_AllocateChannels(kSoundSlots);
   Mix_Volume(-1, effectsVolume_);
   int rate = 44100, channels = 2;
   Uint16 format = 0;
   Mix_QuerySpec(&rate, &format, &channels);
   music_.Start(rate, channels);
+  TraceStep("music renderer started");
 }
 
 void SdlPlatform::LoadSound(int slot, const std::string& path) {
@@ -581,6 +650,8 @@ void SdlPlatform::DoEvents() {
   if (CloseRequested()) return;
   if (any) {
     PresentIfChanged();
+  } else if (waitOnWindow_ && SDL_NumJoysticks() == 0) {
+    SDL_WaitEventTimeout(nullptr, kIdleWaitMs);  // nothing to do: wait for the window
   } else {
     Nap(kPumpIntervalUs);  // nothing to do: do not spin a core
   }
@@ -590,6 +661,13 @@ void SdlPlatform::Sleep(int ms) {
   if (CloseRequested()) return;
   const int64_t until = NowUs() + int64_t{std::max(ms, 0)} * 1000;
   PresentIfChanged();
+  // Pauses while the window has shown nothing but black are pauses over nothing: at start-up
+  // the title fades out a screen that is still black, which kept the player waiting for
+  // 0.8 s before the title showed. Time runs as always once a picture has been shown.
+  if (shown_ && !pictureShown_) {
+    PumpAll();
+    return;
+  }
   WaitUntil(until);
 }
 
