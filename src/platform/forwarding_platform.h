@@ -38,6 +38,7 @@ class ForwardingPlatform : public Platform {
   MusicDevice& Music() override { return in_->Music(); }
   void SetVolumes(int music, int effects) override { in_->SetVolumes(music, effects); }
   void SetWindowMode(bool fullscreen, int scale) override { in_->SetWindowMode(fullscreen, scale); }
+  bool Fullscreen() override { return in_->Fullscreen(); }
   long GetKeyboardState(uint8_t keys[256]) override { return in_->GetKeyboardState(keys); }
   int JoyNumDevs() override { return in_->JoyNumDevs(); }
   int JoyGetPos(int id, JoyInfo& info) override { return in_->JoyGetPos(id, info); }

@@ -111,6 +111,7 @@ class HeadlessPlatform : public Platform {
     fullscreen_ = fullscreen;
     windowScale_ = scale;
   }
+  bool Fullscreen() override { return fullscreen_; }
 
   // --- input ---
   long GetKeyboardState(uint8_t keys[256]) override {

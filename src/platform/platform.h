@@ -95,6 +95,8 @@ class Platform {
   // Full screen, or a window of scale times 640 x 480 (0: as large as the desktop has room
   // for, at most twice). Before SetDisplayMode it chooses how the display opens.
   virtual void SetWindowMode(bool fullscreen, int scale) = 0;
+  // Whether the display is full screen now, Alt+Enter's switch included.
+  virtual bool Fullscreen() = 0;
 
   // --- input ---
   // Snapshot indexed by Windows virtual-key code, bit 7 set = down. Returns non-zero.

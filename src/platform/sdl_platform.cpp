@@ -90,6 +90,7 @@ class SdlPlatform final : public Platform {
   MusicDevice& Music() override { return music_; }
   void SetVolumes(int music, int effects) override;
   void SetWindowMode(bool fullscreen, int scale) override;
+  bool Fullscreen() override { return window_ ? fullscreen_ : !options_.windowed; }
 
   long GetKeyboardState(uint8_t keys[256]) override;
   int JoyNumDevs() override { return pads_.Count(); }
@@ -456,6 +457,8 @@ void SdlPlatform::ToggleFullscreen() {
   const bool want = !fullscreen_;
   if (SDL_SetWindowFullscreen(window_, want ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
   fullscreen_ = want;
+  // Alt+Enter's choice is now the mode asked for: asking it again changes nothing.
+  options_.windowed = !want;
   ApplyCursor();
   UpdateScaleMode();
   redraw_ = true;

@@ -113,6 +113,9 @@ void Form1::ShowOptions() {
   Surface under(platform::kScreenWidth, platform::kScreenHeight, "options background");
   BltRect = {0, 0, 640, 480};
   platform::BltFast(under, 0, 0, screen, BltRect, false);
+  // The display row shows the display as it is, Alt+Enter's switch included; that switch is
+  // written to the file only when it is changed here.
+  GameSettings.fullscreen = platform_.Fullscreen();
   const Settings atOpen = GameSettings;
 
   auto anyKeyDown = [&] {
