@@ -40,9 +40,11 @@ constexpr int64_t kPreciseWindowUs = 1500;
 // between keeps it near 1.5 %; the game reads input when it looks, so a few milliseconds of
 // delay change nothing it can tell.
 constexpr int64_t kPumpIntervalUs = 6000;
-// A loop that only yields to the window waits this long at most for something to happen
-// when SDL can sleep on the window system's connection (X11 or Wayland, no joystick to poll):
-// input wakes it at once, and the title costs next to nothing while nobody plays.
+// A loop that waits for input (DoEvents again and again, reading the keys or the clock in
+// between, with no sleep or timer) waits this long at most for something to happen when SDL
+// can sleep on the window system's connection (X11 or Wayland, no joystick to poll): input
+// wakes it at once, and the title costs next to nothing while nobody plays. Other calls of
+// DoEvents only look at the window.
 constexpr int kIdleWaitMs = 32;
 
 void Nap(int64_t us) {
@@ -94,7 +96,10 @@ class SdlPlatform final : public Platform {
 
   long GetKeyboardState(uint8_t keys[256]) override;
   int JoyNumDevs() override { return pads_.Count(); }
-  int JoyGetPos(int id, JoyInfo& info) override { return pads_.GetPos(id, info); }
+  int JoyGetPos(int id, JoyInfo& info) override {
+    polled_ = true;
+    return pads_.GetPos(id, info);
+  }
   bool TakeJoystickAdded() override { return pads_.TakeAdded(); }
 
   int64_t NowUs() override;
@@ -151,6 +156,11 @@ class SdlPlatform final : public Platform {
   bool redraw_ = false;        // the window lost or resized its picture
   bool pictureShown_ = false;  // anything but black has been shown
   bool waitOnWindow_ = false;  // SDL can block on the window system's events
+  // What the game did since the last DoEvents: read the input or the clock (polled), or
+  // waited (a sleep, a timer). pollingPasses_ counts the DoEvents in a row that followed a
+  // poll and no wait: from the second such pass on, the game is looping for input.
+  bool polled_ = false, waited_ = false;
+  int pollingPasses_ = 0;
   std::unordered_map<uint32_t, uint8_t> nearest_;
 
   // Input.
@@ -547,6 +557,7 @@ void SdlPlatform::CloseSoundDevice() {
 // --- input ---
 
 long SdlPlatform::GetKeyboardState(uint8_t keys[256]) {
+  polled_ = true;
   std::memset(keys, 0, 256);
   for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
     const bool tapped = std::exchange(tapped_[static_cast<size_t>(sc)], false);
@@ -638,6 +649,7 @@ bool SdlPlatform::PumpAll() {
 // --- time ---
 
 int64_t SdlPlatform::NowUs() {
+  polled_ = true;
   const uint64_t ticks = SDL_GetPerformanceCounter() - perfBase_;
   // In two steps so that days of counter ticks times a million cannot overflow.
   return static_cast<int64_t>((ticks / perfFreq_) * 1000000u +
@@ -648,11 +660,17 @@ int64_t SdlPlatform::NowUs() {
 // a first picture can take a good part of a second to show.
 void SdlPlatform::DoEvents() {
   if (CloseRequested()) return;
+  pollingPasses_ = polled_ && !waited_ ? pollingPasses_ + 1 : 0;
+  polled_ = waited_ = false;
   PresentIfChanged();
   const bool any = PumpAll();
   if (CloseRequested()) return;
   if (any) {
     PresentIfChanged();
+  } else if (pollingPasses_ < 2) {
+    // Work under way yields without waiting: the room loader and the message command call
+    // DoEvents for every record and every character, and a play tick's scripts for every
+    // command.
   } else if (waitOnWindow_ && SDL_NumJoysticks() == 0) {
     SDL_WaitEventTimeout(nullptr, kIdleWaitMs);  // nothing to do: wait for the window
   } else {
@@ -661,6 +679,7 @@ void SdlPlatform::DoEvents() {
 }
 
 void SdlPlatform::Sleep(int ms) {
+  waited_ = true;
   if (CloseRequested()) return;
   const int64_t until = NowUs() + int64_t{std::max(ms, 0)} * 1000;
   PresentIfChanged();
@@ -694,6 +713,7 @@ void SdlPlatform::PreciseSleepUntil(int64_t us) {
 }
 
 void SdlPlatform::WaitUntil(int64_t us) {
+  waited_ = true;
   // Look at the window every few milliseconds, the last time just before the deadline so
   // that the handler that follows sees the latest keys; then a precise sleep.
   for (;;) {
