@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "shell/basic.h"
 #include "shell/settings.h"
@@ -219,7 +220,7 @@ class Form1 {
   // Tests break or watch the writer as a full disk, a pulled drive or a kill would: SaveFault
   // is asked before each step, and before each piece of the text (SavePiece bytes at a time,
   // all of it when 0), and returns the errno that step fails with, or 0.
-  enum class SaveStep { Open, Write, Flush, Close, Rename, Done };
+  using SaveStep = platform::WriteStep;
   std::function<int(SaveStep step)> SaveFault;
   size_t SavePiece = 0;
 

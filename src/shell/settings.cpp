@@ -1,18 +1,15 @@
 // Reading and writing settings.ini.
 #include "shell/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/files.h"
 #include "platform/key_names.h"
 
 namespace quelmire {
@@ -185,32 +182,7 @@ bool WriteSettings(const std::string& path, const Settings& s, std::string& erro
   const fs::path folder = fs::path(path).parent_path();
   std::error_code ec;
   if (!folder.empty()) fs::create_directories(folder, ec);
-  const std::string temp = path + ".tmp";
-  const std::string text = SettingsText(s);
-  auto fail = [&](const char* step, int fd, int err) {
-    if (fd >= 0) close(fd);
-    unlink(temp.c_str());
-    error = temp + ": " + step + " failed (" + std::strerror(err) + "); " + path + " is unchanged";
-    return false;
-  };
-  unlink(temp.c_str());
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("open", -1, errno);
-  for (size_t done = 0; done < text.size();) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail("write", fd, n < 0 ? errno : ENOSPC);
-    done += static_cast<size_t>(n);
-  }
-  if (fsync(fd) != 0) return fail("flush", fd, errno);
-  if (close(fd) != 0) return fail("close", -1, errno);
-  if (rename(temp.c_str(), path.c_str()) != 0) return fail("rename", -1, errno);
-  const int dfd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    fsync(dfd);
-    close(dfd);
-  }
-  return true;
+  return platform::WriteFileAtomically(path, SettingsText(s), error);
 }
 
 }  // namespace quelmire
