@@ -15,23 +15,28 @@ constexpr int kPenX = 156, kPenY = 76, kLineStep = 20, kCell = 16;
 // A 19th ordinary character would stand past x = 444: it starts a new line instead.
 constexpr int kLastCellX = 432;
 
+// The item picture n of the character sheet, in the window's first cell.
+void DrawMessageIcon(Form1& f, long long n) {
+  const int32_t left = static_cast<int32_t>(Mod(n, 21) * 32);
+  const int32_t top = n <= 20 ? 288 : 416;
+  f.BltRect = {left, top, left + 32, top + 32};
+  f.BltFast(*f.BackBuffer, 180, 76, *f.CharSurface(0), true);
+}
+
+void DrawMessagePortrait(Form1& f) {
+  f.BltRect = {0, 360, 128, 488};
+  f.BltFast(*f.BackBuffer, 32, 64, *f.CharSurface(1), true);
+}
+
 }  // namespace
 
 void Form1::ShowMessage(const String& text) {
-  if (Translated()) {
-    const String translation = Tr(text);
-    if (translation != text) {
-      ShowTranslatedMessage(translation, text);
-      return;
-    }
+  const String translation = Translated() ? Tr(text) : text;
+  if (translation != text) {
+    ShowTranslatedMessage(translation, text);
+    return;
   }
-  DrawPlayScreen();
-  if (InStr(1, text, U"スイッチを押した") > 0) PlaySound(9);
-
-  BltRect = {0, 0, 320, 128};
-  BltFast(*BackBuffer, 160, 64, *CharSurface(1), true);
-  long colour = kWhite;
-  SetForeColor(*BackBuffer, colour);
+  OpenMessageWindow(text);
   int x = kPenX, y = kPenY;
 
   const long long len = static_cast<long long>(text.size());
@@ -43,28 +48,22 @@ void Form1::ShowMessage(const String& text) {
         x = kPenX;
         break;
       case U'b':
-        SetForeColor(*BackBuffer, colour = kLightBlue);
+        SetForeColor(*BackBuffer, kLightBlue);
         break;
       case U'c':
-        SetForeColor(*BackBuffer, colour = kLightRed);
+        SetForeColor(*BackBuffer, kLightRed);
         break;
       case U'w':
-        SetForeColor(*BackBuffer, colour = kWhite);
+        SetForeColor(*BackBuffer, kWhite);
         break;
       case U'f':
-        BltRect = {0, 360, 128, 488};
-        BltFast(*BackBuffer, 32, 64, *CharSurface(1), true);
+        DrawMessagePortrait(*this);
         ++i;  // the character after "f" is not read
         break;
       case U'i': {
         const long long n = static_cast<long long>(Val(Mid(text, i + 1, 2)));
         // "i-5" would name a cell left of the sheet: no icon.
-        if (n >= 0) {
-          const int32_t left = static_cast<int32_t>(Mod(n, 21) * 32);
-          const int32_t top = n <= 20 ? 288 : 416;
-          BltRect = {left, top, left + 32, top + 32};
-          BltFast(*BackBuffer, 180, 76, *CharSurface(0), true);
-        }
+        if (n >= 0) DrawMessageIcon(*this, n);
         i += 2;
         break;
       }
@@ -78,20 +77,11 @@ void Form1::ShowMessage(const String& text) {
         DrawText(*BackBuffer, x, y, String(1, c));
     }
   }
-  Flip();
-  WaitForKey();
-  // The key that closed the window is still down: for the rest of the tick it is held, not a
-  // fresh press that would make her jump or read the sign under her.
-  RefreshPlayLatches();
+  CloseMessageWindow();
 }
 
 void Form1::ShowTranslatedMessage(const String& text, const String& original) {
-  DrawPlayScreen();
-  if (InStr(1, original, U"スイッチを押した") > 0) PlaySound(9);
-
-  BltRect = {0, 0, 320, 128};
-  BltFast(*BackBuffer, 160, 64, *CharSurface(1), true);
-  SetForeColor(*BackBuffer, kWhite);
+  OpenMessageWindow(original);
   for (const MessagePiece& p : LayOutTranslated(text)) {
     switch (p.kind) {
       case MessagePiece::kGlyph:
@@ -103,20 +93,31 @@ void Form1::ShowTranslatedMessage(const String& text, const String& original) {
                                                      : kWhite);
         break;
       case MessagePiece::kPortrait:
-        BltRect = {0, 360, 128, 488};
-        BltFast(*BackBuffer, 32, 64, *CharSurface(1), true);
+        DrawMessagePortrait(*this);
         break;
-      case MessagePiece::kIcon: {
-        const int32_t left = static_cast<int32_t>(Mod(p.icon, 21) * 32);
-        const int32_t top = p.icon <= 20 ? 288 : 416;
-        BltRect = {left, top, left + 32, top + 32};
-        BltFast(*BackBuffer, 180, 76, *CharSurface(0), true);
+      case MessagePiece::kIcon:
+        DrawMessageIcon(*this, p.icon);
         break;
-      }
     }
   }
+  CloseMessageWindow();
+}
+
+// The scene and the empty window; the switch's sound goes with the Japanese text, whatever
+// the language shown.
+void Form1::OpenMessageWindow(const String& original) {
+  DrawPlayScreen();
+  if (InStr(1, original, U"スイッチを押した") > 0) PlaySound(9);
+  BltRect = {0, 0, 320, 128};
+  BltFast(*BackBuffer, 160, 64, *CharSurface(1), true);
+  SetForeColor(*BackBuffer, kWhite);
+}
+
+void Form1::CloseMessageWindow() {
   Flip();
   WaitForKey();
+  // The key that closed the window is still down: for the rest of the tick it is held, not a
+  // fresh press that would make her jump or read the sign under her.
   RefreshPlayLatches();
 }
 

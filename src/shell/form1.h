@@ -167,6 +167,8 @@ class Form1 {
   // A text already in the language played, its control letters in braces ({r}, {b}, {fa},
   // {i05}), laid out by words in the font's own widths.
   void ShowTranslatedMessage(const String& text, const String& original);
+  void OpenMessageWindow(const String& original);
+  void CloseMessageWindow();
 
   // ---- Languages ----
   // Plays in the language of code ("ja", the game's own, or one with a catalogue
