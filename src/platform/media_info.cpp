@@ -301,6 +301,11 @@ class MidiParser {
 
 }  // namespace
 
+bool ParseMidiInfo(const std::vector<uint8_t>& bytes, MidiInfo& out) {
+  std::string what;
+  return MidiParser(bytes).Parse(out, what);
+}
+
 bool ReadMidiInfo(const std::string& path, MidiInfo& out, std::string* error) {
   std::vector<uint8_t> bytes;
   std::string what;

@@ -37,5 +37,7 @@ struct MidiInfo {
 // Parses a standard MIDI file (formats 0 and 1, metrical division). Returns false when the
 // file is missing or malformed (music failures leave the game silent, never stop it).
 bool ReadMidiInfo(const std::string& path, MidiInfo& out, std::string* error = nullptr);
+// The same for a file already read.
+bool ParseMidiInfo(const std::vector<uint8_t>& bytes, MidiInfo& out);
 
 }  // namespace platform

@@ -36,9 +36,9 @@ bool Readable(const std::string& path) {
 // real errors still reach stderr.
 void QuietLog(int, const char*, void*) {}
 
-// Reads a standard MIDI file whole and its division (ticks per quarter note) from the
-// header. Empty when the file is missing, too large or not a metrical MIDI file.
-std::shared_ptr<std::vector<uint8_t>> ReadSong(const std::string& path, int& division) {
+// Reads a standard MIDI file whole. Empty when the file is missing, too large or not a
+// metrical MIDI file.
+std::shared_ptr<std::vector<uint8_t>> ReadSong(const std::string& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return nullptr;
   const std::streamoff size = in.tellg();
@@ -59,9 +59,9 @@ std::shared_ptr<std::vector<uint8_t>> ReadSong(const std::string& path, int& div
       d[track + 3] != 'k') {
     return nullptr;
   }
-  const int div = (d[12] << 8) | d[13];
-  if (div == 0 || (div & 0x8000) != 0) return nullptr;  // SMPTE time has no song positions
-  division = div;
+  const int division = (d[12] << 8) | d[13];
+  // SMPTE time has no song positions.
+  if (division == 0 || (division & 0x8000) != 0) return nullptr;
   return data;
 }
 
@@ -208,12 +208,10 @@ int FluidMusic::Open(const std::string& path) {
   open_ = playing_ = false;
   const SynthState st = state_.load();
   if (st == SynthState::kNone || st == SynthState::kFailed) return 1;
-  int division = 0;
-  auto midi = ReadSong(path, division);
+  auto midi = ReadSong(path);
   if (!midi) return 1;
-  division_ = division;
   MidiInfo info;
-  const bool known = ReadMidiInfo(path, info);
+  const bool known = ParseMidiInfo(*midi, info);
   info_ = info;
   // The song that is open again (the title's, back at the title) is played as rendered.
   if (known && current_ && currentMidi_ && *currentMidi_ == *midi && current_->stage.load() == 3) {

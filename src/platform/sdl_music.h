@@ -83,7 +83,6 @@ class FluidMusic : public MusicDevice {
   // Game thread.
   bool open_ = false;
   bool playing_ = false;  // as last commanded
-  int division_ = 0;
   MidiInfo info_;
   uint64_t epoch_ = 0;  // bumped by every start of playback
   bool started_ = false;

@@ -7,6 +7,15 @@
 
 namespace platform {
 
+namespace {
+
+// Frames before the end at which a playback reports it.
+int64_t EndLead(const SongPcm& s) {
+  return int64_t{s.Rate()} * PcmSongPlayer::kEndLeadMs / 1000;
+}
+
+}  // namespace
+
 SongPcm::SongPcm(int64_t capacityFrames, int sampleRate)
     : rate(sampleRate),
       capacity(std::max<int64_t>(capacityFrames, 0)),
@@ -27,6 +36,12 @@ void PcmSongPlayer::Unload() {
 void PcmSongPlayer::EndPlayback() {
   sounding_ = restart_ = waitLoop_ = false;
   endedEpoch_ = activeEpoch_;
+}
+
+void PcmSongPlayer::EndAt(uint64_t epoch) {
+  // What still rings goes on.
+  endedEpoch_ = epoch;
+  restart_ = waitLoop_ = false;
 }
 
 int64_t PcmSongPlayer::FirstPassPosition() const {
@@ -66,8 +81,7 @@ void PcmSongPlayer::Play(uint64_t epoch) {
   const int stage = song_ ? song_->stage.load(std::memory_order_acquire) : -1;
   if (stage < 0 || (sounding_ && ended) || (stage >= 1 && resumeAt_ >= song_->end)) {
     // Nothing to play, or already at its end: what still rings goes on.
-    endedEpoch_ = epoch;
-    restart_ = waitLoop_ = false;
+    EndAt(epoch);
     return;
   }
   if (sounding_) return;  // playing already: it plays on
@@ -81,13 +95,11 @@ void PcmSongPlayer::PlayFromLoop(uint64_t epoch) {
   const int64_t loop = song_ ? song_->loopStart.load(std::memory_order_acquire) : -2;
   if (stage < 0 || loop == -2) {
     // Nothing after position 16: the restart ends at once; what still rings goes on.
-    endedEpoch_ = epoch;
-    restart_ = waitLoop_ = false;
+    EndAt(epoch);
     return;
   }
   const SongPcm& s = *song_;
-  const int64_t lead = int64_t{s.Rate()} * kEndLeadMs / 1000;
-  if (sounding_ && region_ == Region::kFirst && stage >= 1 && pos_ >= s.end - lead) {
+  if (sounding_ && region_ == Region::kFirst && stage >= 1 && pos_ >= s.end - EndLead(s)) {
     restart_ = true;  // before the end: the bridge follows the last bar without a gap
     return;
   }
@@ -111,8 +123,7 @@ void PcmSongPlayer::PlayFromFrame(uint64_t epoch, int64_t frame) {
   activeEpoch_ = epoch;
   const int stage = song_ ? song_->stage.load(std::memory_order_acquire) : -1;
   if (stage < 0 || frame < 0 || (stage >= 1 && frame >= song_->end)) {
-    endedEpoch_ = epoch;  // past the end plays nothing
-    restart_ = waitLoop_ = false;
+    EndAt(epoch);  // past the end plays nothing
     return;
   }
   StartAt(frame);
@@ -139,7 +150,7 @@ bool PcmSongPlayer::InEndWindow() const {
   if (region_ != Region::kFirst || restart_ || waitLoop_) return false;
   const SongPcm& s = *song_;
   if (s.stage.load(std::memory_order_acquire) < 1) return false;
-  return pos_ >= s.end - int64_t{s.Rate()} * kEndLeadMs / 1000;
+  return pos_ >= s.end - EndLead(s);
 }
 
 bool PcmSongPlayer::Step(int32_t& l, int32_t& r) {

@@ -79,6 +79,8 @@ class PcmSongPlayer {
   void StartAt(int64_t pos);
   void FadeOut(int64_t pos, int frames);
   void EndPlayback();
+  // A playback that ends as soon as asked for (nothing to play from there).
+  void EndAt(uint64_t epoch);
   bool Step(int32_t& l, int32_t& r);
   bool InEndWindow() const;
   int64_t FirstPassPosition() const;
