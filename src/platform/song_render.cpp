@@ -32,6 +32,35 @@ struct PlayerDeleter {
   }
 };
 
+// A synthesizer with the game's settings and soundfont, for rendering offline.
+struct OfflineSynth {
+  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings;
+  std::unique_ptr<fluid_synth_t, SynthDeleter> synth;
+};
+
+// Empty, with the reason in why, when there is no soundfont or it cannot be loaded.
+OfflineSynth NewOfflineSynth(int sampleRate, std::string& why) {
+  OfflineSynth o;
+  const std::string font = FindSoundfont();
+  if (font.empty()) {
+    why = "no General MIDI soundfont installed";
+    return o;
+  }
+  o.settings.reset(NewMusicSettings(sampleRate, font));
+  if (!o.settings) {
+    why = "cannot create the synthesizer settings";
+    return o;
+  }
+  o.synth.reset(new_fluid_synth(o.settings.get()));
+  if (!o.synth) {
+    why = "cannot create the synthesizer";
+  } else if (fluid_synth_sfload(o.synth.get(), font.c_str(), 1) == FLUID_FAILED) {
+    why = "cannot load the soundfont " + font;
+    o.synth.reset();
+  }
+  return o;
+}
+
 // Frames written per call; the player advances every 64 frames whatever the block.
 constexpr int kBlockFrames = 256;
 // Slack over the expected length before a player that never ends counts as broken.
@@ -89,17 +118,11 @@ bool RenderSong(const std::string& midiPath, std::vector<int16_t>& stereoOut, in
   MidiInfo info;
   if (!ReadMidiInfo(midiPath, info, error)) return false;
 
-  const std::string font = FindSoundfont();
-  if (font.empty()) return fail("no General MIDI soundfont installed");
-
-  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(NewMusicSettings(sampleRate, font));
-  if (!settings) return fail("cannot create the synthesizer settings");
-  std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(settings.get()));
-  if (!synth) return fail("cannot create the synthesizer");
-  if (fluid_synth_sfload(synth.get(), font.c_str(), 1) == FLUID_FAILED) {
-    return fail("cannot load the soundfont " + font);
-  }
-  std::unique_ptr<fluid_player_t, PlayerDeleter> player(new_fluid_player(synth.get()));
+  std::string why;
+  const OfflineSynth o = NewOfflineSynth(sampleRate, why);
+  if (!o.synth) return fail(why);
+  fluid_synth_t* synth = o.synth.get();
+  std::unique_ptr<fluid_player_t, PlayerDeleter> player(new_fluid_player(synth));
   if (!player || fluid_player_add(player.get(), midiPath.c_str()) != FLUID_OK ||
       fluid_player_play(player.get()) != FLUID_OK) {
     return fail("the synthesizer cannot play it");
@@ -116,7 +139,7 @@ bool RenderSong(const std::string& midiPath, std::vector<int16_t>& stereoOut, in
     const size_t at = stereoOut.size();
     stereoOut.resize(at + static_cast<size_t>(frames) * 2);
     int16_t* p = stereoOut.data() + at;
-    fluid_synth_write_s16(synth.get(), frames, p, 0, 2, p, 1, 2);
+    fluid_synth_write_s16(synth, frames, p, 0, 2, p, 1, 2);
   };
 
   // As in the game: the tick count tells the end at once, the player's DONE only ~2 s late.
@@ -267,17 +290,12 @@ std::shared_ptr<SongPcm> RenderSongPcmFile(const std::string& midiPath, int samp
   std::ifstream in(midiPath, std::ios::binary);
   const std::vector<uint8_t> midi((std::istreambuf_iterator<char>(in)),
                                   std::istreambuf_iterator<char>());
-  const std::string font = FindSoundfont();
-  if (font.empty()) return fail("no General MIDI soundfont installed");
-  std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(NewMusicSettings(sampleRate, font));
-  if (!settings) return fail("cannot create the synthesizer settings");
-  std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(settings.get()));
-  if (!synth || fluid_synth_sfload(synth.get(), font.c_str(), 1) == FLUID_FAILED) {
-    return fail("cannot load the soundfont " + font);
-  }
+  std::string why;
+  const OfflineSynth o = NewOfflineSynth(sampleRate, why);
+  if (!o.synth) return fail(why);
   auto out =
       std::make_shared<SongPcm>(SongPcmCapacity(info.LengthSeconds(), sampleRate), sampleRate);
-  if (!RenderSongPcm(synth.get(), midi, *out, [] { return false; })) {
+  if (!RenderSongPcm(o.synth.get(), midi, *out, [] { return false; })) {
     return fail("the synthesizer cannot play it");
   }
   return out;
